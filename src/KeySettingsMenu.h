@@ -1,0 +1,6 @@
+// The key settings menu.
+#pragma once
+
+#include "win32.h"
+
+LRESULT WndProcKeys(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

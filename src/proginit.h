@@ -1,0 +1,9 @@
+// The start-up screen.
+#pragma once
+
+#include "win32.h"
+
+extern bool startup;
+
+void ProgInitInit();
+LRESULT WndProcInit(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,48 @@
+// Interface of the imaging library Rastrum (librastrum.so): numbered image
+// slots, PNG loading, one off-screen buffer of 32-bit pixels, image and text
+// drawing, and presenting the buffer to a device context.
+#pragma once
+
+#include <cstdint>
+
+#include "rastrum_target.h"
+
+#if defined(__GNUC__)
+#define RASTRUM_API extern "C" __attribute__((visibility("default")))
+#else
+#define RASTRUM_API extern "C"
+#endif
+
+// Library initialisation; runs first at start-up.
+RASTRUM_API void Rastrum_BEGIN();
+
+// A new empty set of slots 1..count (earlier images are released).
+RASTRUM_API void InitGraphics(uint32_t count);
+// Grows the set to count slots, keeping loaded images.
+RASTRUM_API void SetNumberOfImages(uint32_t count);
+// Loads the PNG at path (Windows-style, resolved without regard to case)
+// into slot number. A failed load leaves an empty 0 x 0 image.
+RASTRUM_API void LoadImage(uint32_t number, const char* path);
+RASTRUM_API int32_t GetSizeX(uint32_t number);
+RASTRUM_API int32_t GetSizeY(uint32_t number);
+
+// The off-screen buffer; a new buffer replaces the one before (cleared to black).
+RASTRUM_API void CreateBuffer(int32_t width, int32_t height);
+// centred 1: (x, y) is the image's centre; 0: its top-left corner.
+RASTRUM_API void DrawImage(uint32_t number, int32_t x, int32_t y, int32_t centred);
+RASTRUM_API void DrawStretchedImage(uint32_t number, int32_t x, int32_t y, int32_t width,
+                                    int32_t height, int32_t centred);
+// Text in the box with top-left (x, y); fontSize is the pixel height.
+// flag 1: one line clipped to the box; flag 0: words wrapped inside the box.
+RASTRUM_API void DrawText(const char* text, const char* fontFace, int32_t fontSize, int32_t x,
+                          int32_t y, int32_t width, int32_t height, int32_t alpha, int32_t red,
+                          int32_t green, int32_t blue, int32_t flag);
+// Presents the whole buffer through the device context (which begins with a
+// RastrumPresentTarget) in one step.
+RASTRUM_API void DrawBufferOnScreen(void* deviceContext);
+
+RASTRUM_API void FreeGraphics();
+RASTRUM_API void FreeBuffer();
+
+// Read access to the buffer (for tests and benchmarks); null when there is none.
+RASTRUM_API const uint32_t* Rastrum_BufferPixels(int32_t* width, int32_t* height);

@@ -1,0 +1,31 @@
+// The run modes around the game: the message trace, the state dump and the
+// state hash used by recordings.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "win32.h"
+
+// Opens the trace file (empty: no trace). Returns false when it cannot be written.
+bool OpenTrace(const std::string& path);
+// One line per message delivered to a screen procedure.
+void TraceMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+// One line per message box.
+void TraceMessageBox(const char* caption, const char* text);
+
+// The whole state as JSON, and its hash.
+nlohmann::json DumpState();
+uint64_t StateHash();
+
+// Sections of the dump, each filled by its module.
+nlohmann::json DumpSettings();
+nlohmann::json DumpHighScores();
+nlohmann::json DumpGame();
+nlohmann::json DumpMenu();
+nlohmann::json DumpOptions();
+nlohmann::json DumpKeySettings();
+nlohmann::json DumpLevelChoice();
+nlohmann::json DumpCredits();

@@ -1,0 +1,146 @@
+#include "harness.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#ifndef ZODUZOR_BINARY
+#define ZODUZOR_BINARY "zoduzor"
+#endif
+#ifndef ZODUZOR_SOURCE_DIR
+#define ZODUZOR_SOURCE_DIR "."
+#endif
+
+namespace harness {
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& contents)
+{
+    if (path.has_parent_path()) fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << contents;
+}
+
+RunResult Run(const std::string& binary, const std::vector<std::string>& args,
+              const std::string& workDir, const std::string& input, int timeoutSec)
+{
+    TempDir io;
+    const fs::path inPath = io / "stdin", outPath = io / "stdout", errPath = io / "stderr";
+    WriteFile(inPath, input);
+
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+        int in = open(inPath.c_str(), O_RDONLY);
+        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(binary.c_str()));
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(binary.c_str(), argv.data());
+        _exit(127);
+    }
+    RunResult r;
+    int status = 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSec);
+    for (;;) {
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            r.exitCode = -2;
+            r.out = ReadFile(outPath);
+            r.err = ReadFile(errPath) + "\n[killed after timeout]";
+            return r;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.out = ReadFile(outPath);
+    r.err = ReadFile(errPath);
+    return r;
+}
+
+TempDir::TempDir()
+{
+    static std::mt19937_64 rng(std::random_device{}() ^ static_cast<uint64_t>(getpid()));
+    for (;;) {
+        path_ = fs::temp_directory_path() / ("zoduzor-test-" + std::to_string(rng()));
+        if (fs::create_directory(path_)) break;
+    }
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+GameDir::GameDir(bool withDefaultContent)
+{
+    if (withDefaultContent) {
+        const fs::path src = fs::path(ZODUZOR_SOURCE_DIR) / "game";
+        for (const char* sub : {"data", "res"}) {
+            if (fs::exists(src / sub))
+                fs::copy(src / sub, path() / sub, fs::copy_options::recursive);
+        }
+    }
+}
+
+void GameDir::Write(const std::string& rel, const std::string& contents) const
+{
+    WriteFile(path() / rel, contents);
+}
+
+std::string GameDir::Read(const std::string& rel) const { return ReadFile(path() / rel); }
+
+bool GameDir::Exists(const std::string& rel) const { return fs::exists(path() / rel); }
+
+RunResult GameDir::Play(const std::string& script, const std::vector<std::string>& extra,
+                        int timeoutSec) const
+{
+    Write("test.script", script);
+    std::vector<std::string> args = {"--dir", str(), "--headless", "--script",
+                                     (path() / "test.script").string()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return Run(ZODUZOR_BINARY, args, str(), "", timeoutSec);
+}
+
+nlohmann::json GameDir::Dump(const std::string& rel) const
+{
+    return nlohmann::json::parse(Read(rel));
+}
+
+std::string CrLf(const std::vector<std::string>& lines, bool finalLineEnd)
+{
+    std::string s;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        s += lines[i];
+        if (i + 1 < lines.size() || finalLineEnd) s += "\r\n";
+    }
+    return s;
+}
+
+} // namespace harness
