@@ -15,6 +15,11 @@
 
 // Library initialisation; runs first at start-up.
 RASTRUM_API void Rastrum_BEGIN();
+// How the library turns the paths it is given into paths of this file
+// system (the program resolves Windows-style paths without regard to case).
+// Without a resolver a path is used as given.
+using RastrumPathResolver = void (*)(const char* path, char* out, uint32_t outSize);
+RASTRUM_API void Rastrum_SetPathResolver(RastrumPathResolver resolver);
 
 // A new empty set of slots 1..count (earlier images are released).
 RASTRUM_API void InitGraphics(uint32_t count);
