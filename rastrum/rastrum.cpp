@@ -1,0 +1,308 @@
+// The imaging library's entry points: image slots, the off-screen buffer,
+// drawing, and presenting the buffer.
+#include "rastrum.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+#include <SDL2/SDL_ttf.h>
+
+#include <algorithm>
+#include <array>
+#include <new>
+#include <vector>
+
+#include "raster.h"
+#include "text.h"
+
+namespace rastrum {
+namespace {
+
+// Largest buffer side and area accepted; anything bigger leaves no buffer.
+constexpr int32_t kMaxBufferSide = 16384;
+constexpr int64_t kMaxBufferPixels = int64_t{1} << 26;
+
+struct Library
+{
+    RastrumPathResolver resolver = nullptr;
+    uint32_t slotCount = 0;
+    // images[n - 1] is slot n; only as long as the highest slot loaded.
+    std::vector<Image> images;
+    std::vector<uint32_t> buffer;
+    int32_t bufferWidth = 0;
+    int32_t bufferHeight = 0;
+    bool imageReady = false;
+};
+
+Library& Lib()
+{
+    static Library lib;
+    return lib;
+}
+
+void EnsureImageLoader()
+{
+    Library& lib = Lib();
+    if (!lib.imageReady) {
+        IMG_Init(IMG_INIT_PNG);
+        lib.imageReady = true;
+    }
+}
+
+const Image* Slot(uint32_t number)
+{
+    const Library& lib = Lib();
+    if (number == 0 || number > lib.slotCount || number > lib.images.size()) {
+        return nullptr;
+    }
+    return &lib.images[number - 1];
+}
+
+bool HasBuffer()
+{
+    return !Lib().buffer.empty();
+}
+
+Target BufferTarget()
+{
+    Library& lib = Lib();
+    return WholeBuffer(lib.buffer.data(), lib.bufferWidth, lib.bufferHeight);
+}
+
+uint8_t Component(int32_t value)
+{
+    return static_cast<uint8_t>(std::clamp(value, 0, 255));
+}
+
+// True when the file starts with the PNG signature (the only format read).
+bool LooksLikePng(SDL_RWops* rw)
+{
+    static constexpr std::array<uint8_t, 8> kSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::array<uint8_t, 8> head{};
+    const bool ok = SDL_RWread(rw, head.data(), 1, head.size()) == head.size() && head == kSignature;
+    SDL_RWseek(rw, 0, RW_SEEK_SET);
+    return ok;
+}
+
+Image LoadPng(const char* path)
+{
+    if (path == nullptr || *path == '\0') {
+        return Image{};
+    }
+    const std::string file = ResolvePath(path);
+    SDL_RWops* rw = SDL_RWFromFile(file.c_str(), "rb");
+    if (rw == nullptr) {
+        return Image{};
+    }
+    if (!LooksLikePng(rw)) {
+        SDL_RWclose(rw);
+        return Image{};
+    }
+    EnsureImageLoader();
+    SDL_Surface* surface = IMG_LoadPNG_RW(rw);
+    SDL_RWclose(rw);
+    Image image = ImageFromSurface(surface);
+    SDL_FreeSurface(surface);
+    return image;
+}
+
+} // namespace
+
+std::string ResolvePath(const char* path)
+{
+    if (path == nullptr) {
+        return "";
+    }
+    RastrumPathResolver resolver = Lib().resolver;
+    if (resolver == nullptr) {
+        return path;
+    }
+    std::array<char, 4096> out{};
+    resolver(path, out.data(), static_cast<uint32_t>(out.size()));
+    out.back() = '\0';
+    return out.data();
+}
+
+} // namespace rastrum
+
+using namespace rastrum;
+
+void Rastrum_BEGIN()
+{
+    EnsureImageLoader();
+    if (TTF_WasInit() == 0) {
+        TTF_Init();
+    }
+}
+
+void Rastrum_SetPathResolver(RastrumPathResolver resolver)
+{
+    Lib().resolver = resolver;
+    ForgetFontFaces();
+}
+
+void InitGraphics(uint32_t count)
+{
+    Library& lib = Lib();
+    lib.images.clear();
+    lib.images.shrink_to_fit();
+    lib.slotCount = count;
+}
+
+void SetNumberOfImages(uint32_t count)
+{
+    Library& lib = Lib();
+    lib.slotCount = std::max(lib.slotCount, count);
+}
+
+void LoadImage(uint32_t number, const char* path)
+{
+    Library& lib = Lib();
+    if (number == 0 || number > lib.slotCount) {
+        return;
+    }
+    try {
+        if (lib.images.size() < number) {
+            lib.images.resize(number);
+        }
+        lib.images[number - 1] = LoadPng(path);
+    } catch (const std::bad_alloc&) {
+        if (number <= lib.images.size()) {
+            lib.images[number - 1] = Image{};
+        }
+    }
+}
+
+int32_t GetSizeX(uint32_t number)
+{
+    const Image* image = Slot(number);
+    return image != nullptr ? image->width : 0;
+}
+
+int32_t GetSizeY(uint32_t number)
+{
+    const Image* image = Slot(number);
+    return image != nullptr ? image->height : 0;
+}
+
+void CreateBuffer(int32_t width, int32_t height)
+{
+    FreeBuffer();
+    if (width <= 0 || height <= 0 || width > kMaxBufferSide || height > kMaxBufferSide ||
+        int64_t{width} * height > kMaxBufferPixels) {
+        return;
+    }
+    Library& lib = Lib();
+    try {
+        lib.buffer.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
+        lib.bufferWidth = width;
+        lib.bufferHeight = height;
+    } catch (const std::bad_alloc&) {
+        FreeBuffer();
+    }
+}
+
+void DrawImage(uint32_t number, int32_t x, int32_t y, int32_t centred)
+{
+    const Image* image = Slot(number);
+    if (image == nullptr || !HasBuffer()) {
+        return;
+    }
+    int64_t left = x;
+    int64_t top = y;
+    if (centred != 0) {
+        left -= image->width / 2;
+        top -= image->height / 2;
+    }
+    Blit(*image, BufferTarget(), left, top);
+}
+
+void DrawStretchedImage(uint32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                        int32_t centred)
+{
+    const Image* image = Slot(number);
+    if (image == nullptr || !HasBuffer() || width <= 0 || height <= 0) {
+        return;
+    }
+    int64_t left = x;
+    int64_t top = y;
+    if (centred != 0) {
+        left -= width / 2;
+        top -= height / 2;
+    }
+    BlitStretched(*image, BufferTarget(), left, top, width, height);
+}
+
+void DrawText(const char* text, const char* fontFace, int32_t fontSize, int32_t x, int32_t y,
+              int32_t width, int32_t height, int32_t alpha, int32_t red, int32_t green,
+              int32_t blue, int32_t flag)
+{
+    if (text == nullptr || *text == '\0' || !HasBuffer() || width <= 0 || height <= 0) {
+        return;
+    }
+    Target target = BufferTarget();
+    target.x0 = std::max<int64_t>(target.x0, x);
+    target.y0 = std::max<int64_t>(target.y0, y);
+    target.x1 = std::min<int64_t>(target.x1, int64_t{x} + width);
+    target.y1 = std::min<int64_t>(target.y1, int64_t{y} + height);
+    if (target.x0 >= target.x1 || target.y0 >= target.y1) {
+        return;
+    }
+    TextRequest request;
+    request.text = text;
+    request.face = fontFace != nullptr ? fontFace : "";
+    request.size = fontSize;
+    request.boxWidth = width;
+    request.wrap = flag == 0;
+    request.alpha = Component(alpha);
+    request.red = Component(red);
+    request.green = Component(green);
+    request.blue = Component(blue);
+    if (const Image* image = TextImage(request)) {
+        Blit(*image, target, x, y);
+    }
+}
+
+void DrawBufferOnScreen(void* deviceContext)
+{
+    Library& lib = Lib();
+    if (deviceContext == nullptr || !HasBuffer()) {
+        return;
+    }
+    auto* target = static_cast<RastrumPresentTarget*>(deviceContext);
+    if (target->present == nullptr) {
+        return;
+    }
+    target->present(deviceContext, lib.buffer.data(), lib.bufferWidth, lib.bufferHeight,
+                    lib.bufferWidth * static_cast<int>(sizeof(uint32_t)));
+}
+
+void FreeGraphics()
+{
+    Library& lib = Lib();
+    lib.images.clear();
+    lib.images.shrink_to_fit();
+    lib.slotCount = 0;
+    ClearTextCache();
+}
+
+void FreeBuffer()
+{
+    Library& lib = Lib();
+    lib.buffer.clear();
+    lib.buffer.shrink_to_fit();
+    lib.bufferWidth = 0;
+    lib.bufferHeight = 0;
+}
+
+const uint32_t* Rastrum_BufferPixels(int32_t* width, int32_t* height)
+{
+    Library& lib = Lib();
+    const bool has = HasBuffer();
+    if (width != nullptr) {
+        *width = has ? lib.bufferWidth : 0;
+    }
+    if (height != nullptr) {
+        *height = has ? lib.bufferHeight : 0;
+    }
+    return has ? lib.buffer.data() : nullptr;
+}
