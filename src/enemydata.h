@@ -100,6 +100,9 @@ TBulletClass* FindBulletClass(const TID& id, TBulletClassChain& c);
 // class counting from the head with wrap-around; null for a draw of 0, for
 // lim 0, for an empty chain and when no class is enabled.
 TEnemyClass* RandomEnemyClass(TEnemyClassChain& c, uint32_t lim);
+// The draw-th enabled class counting from the head, wrapping past the last
+// node as often as needed; null for a draw of 0 or when none is enabled.
+TEnemyClass* PickEnabledClass(TEnemyClassChain& c, uint32_t draw);
 TColorCard MakeTColorCard(uint32_t R, uint32_t G, uint32_t B, uint32_t Y, uint32_t N);
 
 // The program-wide pseudo-random generator.

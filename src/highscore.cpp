@@ -1,0 +1,124 @@
+#include "highscore.h"
+
+#include <fstream>
+#include <sstream>
+#include <utility>
+
+#include "runmode.h"
+#include "textio.h"
+#include "win32.h"
+#include "winwrap.h"
+
+const char* const kHighScoresFile = "HighScores.list";
+
+namespace {
+
+constexpr size_t kNameLength = 10;
+constexpr int kScoreWidth = 10;
+
+THighScores scoreList;
+
+std::string CutName(const std::string& name)
+{
+    std::string cut = name.substr(0, name.find('\0'));
+    if (cut.size() > kNameLength) {
+        cut.resize(kNameLength);
+    }
+    return cut;
+}
+
+} // namespace
+
+void HighScoreInit()
+{
+    ReadHighScoresFromFile();
+}
+
+THighScores GetHighScores()
+{
+    return scoreList;
+}
+
+void SetHighScores(const THighScores& table)
+{
+    scoreList = table;
+    for (auto& entry : scoreList) {
+        entry.name = CutName(entry.name);
+    }
+}
+
+bool IsNewHighScore(uint32_t newScore)
+{
+    return newScore > scoreList.back().score;
+}
+
+void ImportNewScore(const TScore& newScore)
+{
+    if (IsNewHighScore(newScore.score)) {
+        scoreList.back() = TScore{CutName(newScore.name), newScore.score};
+        SortHighScores();
+    }
+    WriteHighScoresToFile();
+}
+
+void SortHighScores()
+{
+    // Entries 1..19 are in order; the last one moves up above every entry
+    // whose score it reaches, so it ranks above older equal scores.
+    const size_t last = scoreList.size() - 1;
+    size_t place = last;
+    while (place > 0 && scoreList[last].score >= scoreList[place - 1].score) {
+        --place;
+    }
+    for (size_t i = last; i > place; --i) {
+        std::swap(scoreList[i], scoreList[i - 1]);
+    }
+}
+
+THighScores ReadHighScores(std::istream& in)
+{
+    TextReader reader(in);
+    THighScores table;
+    for (auto& entry : table) {
+        entry.name = reader.ReadText(kNameLength);
+        entry.score = reader.ReadCard();
+        reader.ReadText(kNameLength); // the rest of the score line
+    }
+    return table;
+}
+
+void ReadHighScoresFromFile()
+{
+    // A missing or unreadable file gives an empty table.
+    std::ifstream in(w32::ResolvePath(kHighScoresFile), std::ios::binary);
+    scoreList = ReadHighScores(in);
+}
+
+std::string HighScoresText(const THighScores& table)
+{
+    std::ostringstream out;
+    TextWriter writer(out);
+    for (const auto& entry : table) {
+        writer.WriteText(CutName(entry.name));
+        writer.WriteLn();
+        writer.WriteCard(entry.score, kScoreWidth);
+        writer.WriteLn();
+    }
+    return out.str();
+}
+
+void WriteHighScoresToFile()
+{
+    if (!WriteFileAtomically(w32::ResolvePath(kHighScoresFile), HighScoresText(scoreList))) {
+        RaiseError(nullptr, "The high-score table could not be saved.");
+    }
+}
+
+nlohmann::json DumpHighScores()
+{
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& entry : scoreList) {
+        list.push_back({{"name", entry.name}, {"score", entry.score}});
+    }
+    return list;
+}
