@@ -75,7 +75,8 @@ void LoadLines()
     const std::vector<std::string> texts = ReadCreditLines(in);
     lines.reserve(texts.size());
     for (size_t i = 0; i < texts.size(); ++i) {
-        lines.push_back({texts[i], MakeTVector(11, kFirstLineY + kLineSpacing * static_cast<int32_t>(i))});
+        lines.push_back(
+            {texts[i], MakeTVector(11, kFirstLineY + kLineSpacing * static_cast<int32_t>(i))});
     }
     numOfLines = static_cast<uint32_t>(lines.size());
 }

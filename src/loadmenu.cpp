@@ -54,8 +54,8 @@ void Save()
         return;
     }
     const uint32_t number = static_cast<uint32_t>(std::stoul(tryText));
-    const std::string name = std::string(kMaxDigits - std::min(kMaxDigits, tryText.size()), '0') +
-                             tryText + ".LVL";
+    const std::string name =
+        std::string(kMaxDigits - std::min(kMaxDigits, tryText.size()), '0') + tryText + ".LVL";
     firstLevel = FileExists(DataPath(name)) ? number : 1;
 }
 

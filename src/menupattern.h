@@ -16,7 +16,7 @@ namespace MenuPattern {
 // One number past the last button means "no button".
 class TButtons
 {
-public:
+  public:
     explicit TButtons(size_t count) : layout(count), candidate(NoButton()) {}
 
     uint8_t FirstButton() const { return 2; }

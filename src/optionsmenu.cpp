@@ -36,12 +36,11 @@ uint8_t RowOf(uint8_t button)
 void LoadImages()
 {
     static const std::array<const char*, kImages> files = {
-        "BG.png",         "Playmode.png",   "Difficulty.png", "Mouse.png",
-        "KeySettings.png", "Return.png",    "ArrowLeft.png",  "ArrowRight.png",
-        "ArrowLeft.png",  "ArrowRight.png", "ArrowLeft.png",  "ArrowRight.png",
-        "Pointer.png",    "Easy.png",       "Normal.png",     "Hard.png",
-        "Impossible.png", "None.png",       "Player1.png",    "Player2.png",
-        "Bike.png",       "Normal.png",     "EasterEgg.png",  "RuDi.png"};
+        "BG.png",        "Playmode.png",   "Difficulty.png", "Mouse.png",     "KeySettings.png",
+        "Return.png",    "ArrowLeft.png",  "ArrowRight.png", "ArrowLeft.png", "ArrowRight.png",
+        "ArrowLeft.png", "ArrowRight.png", "Pointer.png",    "Easy.png",      "Normal.png",
+        "Hard.png",      "Impossible.png", "None.png",       "Player1.png",   "Player2.png",
+        "Bike.png",      "Normal.png",     "EasterEgg.png",  "RuDi.png"};
     for (uint32_t i = 0; i < kImages; ++i) {
         const std::string path = std::string(".\\RES\\opti\\img\\") + files[i];
         LoadImage(i + 1, path.c_str());
@@ -73,8 +72,8 @@ void PaintMenu(HWND hwnd)
         DrawImage(b, menu.Rect(b).tl.x, menu.Rect(b).tl.y, 0);
     }
     DrawImage(kPointer, 45, menu.Rect(pointerSelection).tl.y, 0);
-    DrawImage(kFirstPlayModeImage + currentPlayModeSetting, kValueX,
-              menu.Rect(kRowPlayMode).tl.y, 0);
+    DrawImage(kFirstPlayModeImage + currentPlayModeSetting, kValueX, menu.Rect(kRowPlayMode).tl.y,
+              0);
     DrawImage(kFirstDifficultyImage + currentDifficulty, kValueX, menu.Rect(kRowDifficulty).tl.y,
               0);
     DrawImage(kFirstMouseImage + mouseControl, kValueX, menu.Rect(kRowMouse).tl.y, 0);
