@@ -303,6 +303,41 @@ INSTANTIATE_TEST_SUITE_P(Rastrum, BlendTest,
                                            Blend{254, 0x000000, 0xFFFFFF},
                                            Blend{255, 0x123456, 0xFFFFFF}));
 
+TEST_F(RastrumTest, WideTranslucentRowsBlendEveryPixel)
+{
+    // Rows long enough for the blending to work on several pixels at once,
+    // each pixel with its own alpha and colour over a patterned background.
+    auto under = [](int x, int y) {
+        return 0xFF000000u | static_cast<uint32_t>(x * 9 + y) << 16 |
+               static_cast<uint32_t>(255 - x * 7) << 8 | static_cast<uint32_t>(y * 40);
+    };
+    auto over = [](int x, int y) {
+        const uint32_t a = 1 + static_cast<uint32_t>(x * 11 + y * 3) % 254;
+        return a << 24 | static_cast<uint32_t>(200 - x * 5) << 16 |
+               static_cast<uint32_t>(x * 3 + y) << 8 | 0x7Fu;
+    };
+    LoadImage(1, Png("wide_under.png", 23, 3, under).c_str());
+    LoadImage(2, Png("wide_over.png", 23, 3, over).c_str());
+    DrawImage(1, 7, 9, 0);
+    DrawImage(2, 7, 9, 0);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 23; ++x) {
+            const uint32_t got = At(7 + x, 9 + y);
+            const uint32_t s = over(x, y);
+            const uint32_t d = under(x, y);
+            const int a = static_cast<int>(s >> 24);
+            ASSERT_EQ(got >> 24, 0xFFu);
+            for (int shift : {16, 8, 0}) {
+                const int want = (static_cast<int>((s >> shift) & 0xFF) * a +
+                                  static_cast<int>((d >> shift) & 0xFF) * (255 - a) + 127) /
+                                 255;
+                ASSERT_LE(std::abs(static_cast<int>((got >> shift) & 0xFF) - want), 1)
+                    << "pixel " << x << "," << y << " channel " << shift;
+            }
+        }
+    }
+}
+
 TEST_F(RastrumTest, TransparentAndOpaquePartsOfOneImage)
 {
     // Left half opaque red, right half transparent, middle column half red.
