@@ -27,6 +27,7 @@ int32_t collisionDamage = 5;
 TColorCard hbarImg{};
 TColorCard imgShield{};
 uint32_t imgOSD = 0, imgBG = 0, imgPause = 0, imgGameOver = 0, imgLevelSw = 0;
+uint32_t firstLevel = 1;
 
 namespace {
 
