@@ -69,7 +69,7 @@ def starfield(seed, title=None, subtitle=None, planet=True, title_y=120):
                 'stroke-width="3" opacity="0.5" transform="rotate(-14 720 640)"/>'
     if title:
         body += text(400, title_y, title, 110, "#ffd83a",
-                     extra='letter-spacing="10" stroke="#7a3a00" stroke-width="2"')
+                     extra='letter-spacing="10"')
         for i, c in enumerate("RGBY"):
             body += f'<rect x="{250 + i * 80}" y="{title_y + 62}" width="60" height="6" rx="3" fill="{HUES[c]}"/>'
     if subtitle:

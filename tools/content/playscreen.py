@@ -168,7 +168,7 @@ def overlay_pause():
 def overlay_gameover():
     body = f'<rect width="{W}" height="{H}" fill="#100000" opacity="0.35"/>'
     body += text(495, 250, "GAME OVER", 96, "#ff3b3b",
-                 extra='letter-spacing="8" stroke="#400000" stroke-width="2"')
+                 extra='letter-spacing="8"')
     # dark plates behind the name prompt (375,400) and the name (375,500)
     body += '<rect x="360" y="390" width="370" height="195" rx="14" fill="#05060f" ' \
             'opacity="0.8" stroke="#ff3b3b" stroke-width="2"/>'

@@ -5,7 +5,7 @@ import random
 import subprocess
 import tempfile
 
-FONT = "Bebas Neue"
+FONT = "Bebas Neue Bold"
 FALLBACK_FONT = "DejaVu Sans"
 
 HUES = {
@@ -34,8 +34,8 @@ def svg(w, h, body, defs=""):
 def text(x, y, s, size, fill="#ffffff", anchor="middle", font=FONT, extra=""):
     s = s.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
     return (f'<text x="{x}" y="{y}" font-family="{font}, {FALLBACK_FONT}" '
-            f'font-size="{size}" fill="{fill}" text-anchor="{anchor}" '
-            f'dominant-baseline="central" {extra}>{s}</text>')
+            f'font-size="{size}" font-weight="bold" fill="{fill}" text-anchor="{anchor}" '
+            f'dominant-baseline="central" dy="0.06em" {extra}>{s}</text>')
 
 
 def lin_grad(gid, stops, x1=0, y1=0, x2=0, y2=1):
