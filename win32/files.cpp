@@ -1,0 +1,156 @@
+// Files: Windows-style paths resolved without regard to letter case, file
+// attributes and the scanning of folders by pattern.
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "win32.h"
+
+namespace fs = std::filesystem;
+
+namespace w32 {
+
+namespace {
+
+std::string Lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+bool LessNoCase(const std::string& a, const std::string& b)
+{
+    const std::string la = Lower(a), lb = Lower(b);
+    return la != lb ? la < lb : a < b; // names differing only in case keep a fixed order
+}
+
+// '*' any run, '?' one character; without regard to case.
+bool Matches(const char* pat, const char* s)
+{
+    for (; *pat; ++pat, ++s) {
+        if (*pat == '*') {
+            while (pat[1] == '*') ++pat;
+            if (!pat[1]) return true;
+            for (; *s; ++s) {
+                if (Matches(pat + 1, s)) return true;
+            }
+            return false;
+        }
+        if (!*s) return false;
+        if (*pat != '?' && std::tolower(static_cast<unsigned char>(*pat)) !=
+                               std::tolower(static_cast<unsigned char>(*s)))
+            return false;
+    }
+    return *s == 0;
+}
+
+struct FindState {
+    std::vector<std::string> names;
+    size_t next = 0;
+};
+
+void Fill(WIN32_FIND_DATAA* data, const std::string& name)
+{
+    data->dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
+    const size_t n = std::min(name.size(), sizeof data->cFileName - 1);
+    name.copy(data->cFileName, n);
+    data->cFileName[n] = 0;
+}
+
+} // namespace
+
+std::string ResolvePath(const std::string& windowsPath)
+{
+    std::string p = windowsPath;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    if (p.empty()) return p;
+    std::string out;
+    size_t i = 0;
+    if (p[0] == '/') {
+        out = "/";
+        i = 1;
+    }
+    bool exists = true; // whether `out` names an existing folder so far
+    while (i <= p.size()) {
+        size_t j = p.find('/', i);
+        if (j == std::string::npos) j = p.size();
+        std::string part = p.substr(i, j - i);
+        i = j + 1;
+        if (part.empty()) continue;
+        if (exists && part != "." && part != "..") {
+            std::error_code ec;
+            const fs::path dir = out.empty() ? fs::path(".") : fs::path(out);
+            if (!fs::exists(dir / part, ec)) {
+                std::vector<std::string> hits;
+                for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+                    std::string name = it->path().filename().string();
+                    if (Lower(name) == Lower(part)) hits.push_back(name);
+                }
+                if (hits.empty()) {
+                    exists = false;
+                } else {
+                    part = *std::min_element(hits.begin(), hits.end(), LessNoCase);
+                }
+            }
+        }
+        if (!out.empty() && out.back() != '/') out += '/';
+        out += part;
+    }
+    if (!p.empty() && p.back() == '/' && (out.empty() || out.back() != '/')) out += '/';
+    return out;
+}
+
+} // namespace w32
+
+DWORD GetFileAttributesA(LPCSTR path)
+{
+    if (!path || !*path) return INVALID_FILE_ATTRIBUTES;
+    std::error_code ec;
+    const fs::file_status st = fs::status(w32::ResolvePath(path), ec);
+    if (ec || !fs::exists(st)) return INVALID_FILE_ATTRIBUTES;
+    return fs::is_directory(st) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data)
+{
+    if (!pattern || !data) return INVALID_HANDLE_VALUE;
+    std::string p = pattern;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    const size_t slash = p.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : p.substr(0, slash + 1);
+    const std::string mask = slash == std::string::npos ? p : p.substr(slash + 1);
+    auto state = std::make_unique<w32::FindState>();
+    std::error_code ec;
+    for (fs::directory_iterator it(w32::ResolvePath(folder), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code fe;
+        if (!it->is_regular_file(fe)) continue;
+        std::string name = it->path().filename().string();
+        if (w32::Matches(mask.c_str(), name.c_str())) state->names.push_back(name);
+    }
+    if (state->names.empty()) return INVALID_HANDLE_VALUE;
+    std::sort(state->names.begin(), state->names.end(), w32::LessNoCase);
+    w32::Fill(data, state->names[0]);
+    state->next = 1;
+    return state.release();
+}
+
+BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data)
+{
+    if (!find || find == INVALID_HANDLE_VALUE || !data) return FALSE;
+    auto* state = static_cast<w32::FindState*>(find);
+    if (state->next >= state->names.size()) return FALSE;
+    w32::Fill(data, state->names[state->next++]);
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE find)
+{
+    if (!find || find == INVALID_HANDLE_VALUE) return FALSE;
+    delete static_cast<w32::FindState*>(find);
+    return TRUE;
+}

@@ -1,0 +1,248 @@
+// MCI command strings over SDL2_mixer: sounds opened by alias or played by
+// path, several at once. Without a device the commands only keep the book.
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <vector>
+
+#include "layer_internal.h"
+#include "win32_testing.h"
+
+namespace w32 {
+
+namespace {
+
+struct Sound {
+    SoundState state;
+    Mix_Chunk* chunk = nullptr;
+    bool music = false; // holds the one Mix_Music track
+    int channel = -1;
+};
+
+struct Mci {
+    bool deviceAllowed = false;
+    bool deviceTried = false;
+    bool deviceOpen = false;
+    Mix_Music* music = nullptr;
+    std::string musicPath;
+    std::map<std::string, Sound> sounds; // by lower-case alias
+    std::ofstream log;
+};
+
+Mci& M()
+{
+    static Mci m;
+    return m;
+}
+
+std::string Lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+bool EnsureDevice()
+{
+    Mci& m = M();
+    if (!m.deviceAllowed) return false;
+    if (!m.deviceTried) {
+        m.deviceTried = true;
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 &&
+            Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) == 0) {
+            Mix_Init(MIX_INIT_MP3);
+            Mix_AllocateChannels(16);
+            m.deviceOpen = true;
+        }
+    }
+    return m.deviceOpen;
+}
+
+void Halt(Sound& s)
+{
+    if (!M().deviceOpen) return;
+    if (s.music) {
+        Mix_HaltMusic();
+    } else if (s.channel >= 0 && Mix_GetChunk(s.channel) == s.chunk) {
+        Mix_HaltChannel(s.channel);
+    }
+    s.channel = -1;
+}
+
+void Free(Sound& s)
+{
+    Halt(s);
+    if (s.chunk) Mix_FreeChunk(s.chunk);
+    s.chunk = nullptr;
+    if (s.music && M().music) {
+        Mix_FreeMusic(M().music);
+        M().music = nullptr;
+        M().musicPath.clear();
+    }
+    s.music = false;
+}
+
+// Notes which sounds have ended; frees what was opened on the fly.
+void Reap()
+{
+    Mci& m = M();
+    if (!m.deviceOpen) return;
+    for (auto it = m.sounds.begin(); it != m.sounds.end();) {
+        Sound& s = it->second;
+        if (s.state.playing) {
+            const bool on = s.music ? Mix_PlayingMusic() != 0
+                                    : (s.channel >= 0 && Mix_Playing(s.channel) &&
+                                       Mix_GetChunk(s.channel) == s.chunk);
+            if (!on) s.state.playing = false;
+        }
+        if (!s.state.playing && s.state.onTheFly) {
+            Free(s);
+            it = m.sounds.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+Sound& Open(const std::string& file, const std::string& alias, bool onTheFly)
+{
+    Sound& s = M().sounds[Lower(alias)];
+    Free(s);
+    s.state = {};
+    s.state.alias = alias;
+    s.state.path = ResolvePath(file);
+    s.state.onTheFly = onTheFly;
+    return s;
+}
+
+void Play(Sound& s, bool repeat)
+{
+    Mci& m = M();
+    s.state.playing = true;
+    s.state.repeat = repeat;
+    if (!EnsureDevice()) return;
+    Halt(s); // playing again starts from the beginning
+    // One looping track streams as music; everything else is decoded once.
+    if (repeat && (!m.music || s.music)) {
+        if (!s.music) {
+            m.music = Mix_LoadMUS(s.state.path.c_str());
+            s.music = m.music != nullptr;
+        }
+        if (s.music && Mix_PlayMusic(m.music, -1) == 0) return;
+    }
+    if (!s.chunk && !s.music) s.chunk = Mix_LoadWAV(s.state.path.c_str());
+    if (s.chunk) {
+        s.channel = Mix_PlayChannel(-1, s.chunk, repeat ? -1 : 0);
+        if (s.channel >= 0) return;
+    }
+    s.state.playing = false;
+}
+
+} // namespace
+
+std::vector<SoundState> OpenSounds()
+{
+    Reap();
+    std::vector<SoundState> out;
+    for (const auto& [key, s] : M().sounds) out.push_back(s.state);
+    return out;
+}
+
+namespace detail {
+
+void MciSetDeviceAllowed(bool allowed) { M().deviceAllowed = allowed; }
+
+bool MciOpenLog(const std::string& path, std::string& error)
+{
+    Mci& m = M();
+    if (m.log.is_open()) m.log.close();
+    if (path.empty()) return true;
+    m.log.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!m.log) {
+        error = "cannot write the sound command log " + path;
+        return false;
+    }
+    return true;
+}
+
+void MciReset()
+{
+    Mci& m = M();
+    for (auto& [k, s] : m.sounds) Free(s);
+    m.sounds.clear();
+}
+
+void MciShutdown()
+{
+    MciReset();
+    Mci& m = M();
+    if (m.log.is_open()) m.log.flush();
+    if (m.deviceOpen) {
+        Mix_CloseAudio();
+        Mix_Quit();
+        m.deviceOpen = false;
+    }
+}
+
+} // namespace detail
+
+} // namespace w32
+
+DWORD mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND)
+{
+    using namespace w32;
+    if (returnString && returnLength > 0) returnString[0] = 0;
+    if (!command) return 0;
+    Mci& m = M();
+    if (m.log.is_open()) {
+        m.log << command << '\n';
+        m.log.flush();
+    }
+    Reap();
+    std::istringstream in(command);
+    std::vector<std::string> w;
+    for (std::string s; in >> s;) w.push_back(s);
+    if (w.empty()) return 0;
+    const std::string verb = Lower(w[0]);
+    if (verb == "open" && w.size() >= 2) {
+        // open <file> [alias <name>]; the file name may hold spaces
+        std::string file = w[1], alias;
+        size_t i = 2;
+        for (; i < w.size() && Lower(w[i]) != "alias"; ++i) file += " " + w[i];
+        alias = i + 1 < w.size() ? w[i + 1] : file;
+        Open(file, alias, false);
+    } else if (verb == "play" && w.size() >= 2) {
+        bool repeat = w.size() >= 3 && Lower(w.back()) == "repeat";
+        std::string name = w[1];
+        for (size_t i = 2; i + (repeat ? 1 : 0) < w.size(); ++i) name += " " + w[i];
+        auto it = m.sounds.find(Lower(name));
+        if (it == m.sounds.end()) {
+            // Not an alias: a path opened on the fly, when such a file exists.
+            if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+            Play(Open(name, name, true), repeat);
+        } else {
+            Play(it->second, repeat);
+        }
+    } else if (verb == "close" && w.size() >= 2) {
+        if (Lower(w[1]) == "all") {
+            detail::MciReset();
+        } else if (auto it = m.sounds.find(Lower(w[1])); it != m.sounds.end()) {
+            Free(it->second);
+            m.sounds.erase(it);
+        }
+    } else if (verb == "stop") {
+        for (auto& [k, s] : m.sounds) {
+            if (w.size() < 2 || Lower(w[1]) == "all" || k == Lower(w[1])) {
+                Halt(s);
+                s.state.playing = false;
+            }
+        }
+        Reap();
+    }
+    return 0;
+}
