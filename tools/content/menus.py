@@ -84,16 +84,16 @@ def main_bg():
 
 def hs_bg():
     body, defs = starfield(22, planet=False)
-    body += text(400, 42, "HIGH SCORES", 56, "#ffd83a", extra='letter-spacing="6"')
+    body += text(400, 46, "HIGH SCORES", 50, "#ffd83a", extra='letter-spacing="6"')
     # two dark plates under the columns (names at x 100/400, scores at 250/550),
     # so the red text stays readable
-    for x in (80, 385):
-        body += (f'<rect x="{x}" y="86" width="325" height="492" rx="14" fill="#000000" '
+    for x in (84, 388):
+        body += (f'<rect x="{x}" y="86" width="300" height="492" rx="14" fill="#000000" '
                  f'opacity="0.78" stroke="#3d4866" stroke-width="2"/>')
         for k in range(10):
             y = 100 + k * 50 + 40
             if k < 9:
-                body += f'<line x1="{x + 14}" y1="{y}" x2="{x + 311}" y2="{y}" stroke="#2a3249" stroke-width="1"/>'
+                body += f'<line x1="{x + 14}" y1="{y}" x2="{x + 286}" y2="{y}" stroke="#2a3249" stroke-width="1"/>'
     return svg(W, H, body, defs)
 
 
