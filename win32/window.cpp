@@ -121,7 +121,7 @@ bool DropsLateTicks()
 
 void Present(void* self, const uint32_t* argb, int width, int height, int pitchBytes)
 {
-    auto* hwnd = static_cast<HWND>(self);
+    HWND hwnd = self ? static_cast<HDC__*>(self)->hwnd : nullptr;
     w32::Layer& l = L();
     if (!argb || width <= 0 || height <= 0) return;
     l.frame.assign(static_cast<size_t>(kClientW) * kClientH, 0xFF000000u);
@@ -198,7 +198,10 @@ void QueueInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, uint64_t t, b
     m.wParam = wParam;
     m.lParam = lParam;
     m.time = static_cast<DWORD>(t);
-    L().input.push_back({m, translate});
+    // Kept in time order: a script event that is overdue goes before later user input.
+    auto& q = L().input;
+    auto at = std::find_if(q.begin(), q.end(), [&](const Pending& p) { return p.msg.time > t; });
+    q.insert(at, {m, translate});
 }
 
 bool SavePng(const std::string& path)

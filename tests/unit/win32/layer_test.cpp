@@ -1,0 +1,369 @@
+// The Win32 layer: message order, sending, registered messages, timers,
+// painting, keys, paths, sounds, scripts and the clock.
+#include <SDL.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <vector>
+
+#include "harness.h"
+#include "win32_testing.h"
+
+namespace {
+
+struct Seen {
+    UINT msg;
+    WPARAM wParam;
+    uint32_t time;
+};
+std::vector<Seen> seen;
+int depth = 0, maxDepth = 0;
+
+LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    seen.push_back({msg, wParam, w32::Now()});
+    ++depth;
+    maxDepth = std::max(maxDepth, depth);
+    // 0x8001 sends itself once more, nested.
+    if (msg == 0x8001 && wParam == 0) SendMessageA(hwnd, 0x8001, 1, 0);
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd, &ps);
+        EndPaint(hwnd, &ps);
+    }
+    --depth;
+    return msg == 0x8001 ? static_cast<LRESULT>(wParam + 10) : DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+std::vector<std::pair<UINT_PTR, uint32_t>> ticks;
+void TickProc(HWND, UINT, UINT_PTR id, DWORD) { ticks.push_back({id, w32::Now()}); }
+
+class Layer : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        w32::testing::Reset(true);
+        seen.clear();
+        ticks.clear();
+        depth = maxDepth = 0;
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = RecordingProc;
+        wc.lpszClassName = "TestClass";
+        ASSERT_NE(RegisterClassA(&wc), 0);
+        hwnd = CreateWindowExA(0, "TestClass", "t", 0, 0, 0, 806, 729, nullptr, nullptr, nullptr,
+                               nullptr);
+        ASSERT_NE(hwnd, nullptr);
+    }
+    // Pumps one message as the game's loop does; false at the end of the run.
+    bool Pump(MSG& m)
+    {
+        if (!GetMessageA(&m, nullptr, 0, 0)) return false;
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+        return true;
+    }
+    HWND hwnd = nullptr;
+};
+
+TEST_F(Layer, CreationAndDestructionReachTheProcedure)
+{
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front().msg, static_cast<UINT>(WM_CREATE));
+    DefWindowProcA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(seen.back().msg, static_cast<UINT>(WM_DESTROY));
+    EXPECT_EQ(SendMessageA(hwnd, 0x8001, 0, 0), 0) << "a destroyed window takes no messages";
+}
+
+TEST_F(Layer, SendNestsAndReturnsTheResult)
+{
+    EXPECT_EQ(SendMessageA(hwnd, 0x8001, 0, 0), 10);
+    EXPECT_EQ(maxDepth, 2);
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen[seen.size() - 2].wParam, 0u);
+    EXPECT_EQ(seen.back().wParam, 1u);
+}
+
+TEST_F(Layer, RegisteredMessagesAreStableAndDistinct)
+{
+    const UINT a = RegisterWindowMessageA("Begin Operation Mode");
+    const UINT b = RegisterWindowMessageA("End Operation Mode");
+    EXPECT_EQ(a, 0xC000u);
+    EXPECT_EQ(b, 0xC001u);
+    EXPECT_EQ(RegisterWindowMessageA("Begin Operation Mode"), a);
+    EXPECT_EQ(RegisterWindowMessageA(""), 0u);
+}
+
+TEST_F(Layer, OneInstantDeliversPostedThenInputThenPaintThenTick)
+{
+    MSG m;
+    // Let the creation paint and a first tick happen, then line everything up at one instant.
+    const UINT_PTR id = SetTimer(nullptr, 0, 50, TickProc);
+    ASSERT_NE(id, 0u);
+    w32::testing::AdvanceClock(50); // the tick is due now
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE);
+    w32::testing::InjectInput(hwnd, WM_KEYDOWN, 'A', w32::KeyLParam('A', false, false));
+    PostMessageA(hwnd, 0x8002, 7, 0);
+    std::vector<UINT> order;
+    for (int i = 0; i < 4 && GetMessageA(&m, nullptr, 0, 0); ++i) {
+        order.push_back(m.message);
+        DispatchMessageA(&m);
+    }
+    EXPECT_EQ(order, (std::vector<UINT>{0x8002, WM_KEYDOWN, WM_PAINT, WM_TIMER}));
+    ASSERT_EQ(ticks.size(), 1u);
+    EXPECT_EQ(ticks[0], std::make_pair(id, 50u));
+    EXPECT_FALSE(w32::testing::IsInvalid(hwnd));
+}
+
+TEST_F(Layer, TicksComeAtMultiplesOfThePeriodUntilKilled)
+{
+    MSG m;
+    const UINT_PTR a = SetTimer(nullptr, 0, 41, TickProc);
+    const UINT_PTR b = SetTimer(nullptr, 0, 50, TickProc);
+    EXPECT_NE(a, b);
+    while (ticks.size() < 6 && Pump(m)) {
+    }
+    std::vector<std::pair<UINT_PTR, uint32_t>> want = {{a, 41}, {b, 50}, {a, 82}, {b, 100}, {a, 123}, {b, 150}};
+    EXPECT_EQ(ticks, want);
+    EXPECT_TRUE(KillTimer(nullptr, a));
+    EXPECT_FALSE(KillTimer(nullptr, a));
+    ticks.clear();
+    while (ticks.size() < 2 && Pump(m)) {
+    }
+    for (auto& t : ticks) EXPECT_EQ(t.first, b);
+}
+
+TEST_F(Layer, AFailedTimerRequestGivesZero)
+{
+    w32::testing::FailSetTimer(true);
+    EXPECT_EQ(SetTimer(nullptr, 0, 41, TickProc), 0u);
+    w32::testing::FailSetTimer(false);
+    EXPECT_NE(SetTimer(nullptr, 0, 41, TickProc), 0u);
+}
+
+TEST_F(Layer, AHeadlessRunEndsAtTheTimeLimitWhenNothingIsLeft)
+{
+    MSG m;
+    while (Pump(m)) {
+    }
+    EXPECT_EQ(m.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(w32::Now(), 600000u);
+}
+
+TEST_F(Layer, TheQuitMessageEndsTheLoopWithItsCode)
+{
+    MSG m;
+    PostQuitMessage(3);
+    PostMessageA(hwnd, 0x8002, 0, 0);
+    EXPECT_FALSE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_EQ(m.wParam, 3u);
+}
+
+TEST_F(Layer, PresentKeepsTheWindowFrame)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    ASSERT_NE(dc, nullptr);
+    std::vector<uint32_t> pixels(10 * 4, 0xFF112233u);
+    pixels[1 * 10 + 2] = 0xFFABCDEFu;
+    dc->target.present(dc, pixels.data(), 10, 4, 40);
+    const auto& frame = w32::testing::WindowFrame();
+    ASSERT_EQ(frame.size(), 800u * 700u);
+    EXPECT_EQ(frame[0], 0xFF112233u);
+    EXPECT_EQ(frame[1 * 800 + 2], 0xFFABCDEFu);
+    EXPECT_EQ(frame[5 * 800], 0xFF000000u) << "outside the buffer stays black";
+}
+
+// ---------------------------------------------------------------- keys
+TEST(Keys, SdlKeysBecomeVirtualKeys)
+{
+    struct Case {
+        SDL_Keycode key;
+        SDL_Scancode scan;
+        UINT vk;
+    };
+    const Case cases[] = {
+        {SDLK_a, SDL_SCANCODE_A, 'A'},           {SDLK_z, SDL_SCANCODE_Z, 'Z'},
+        {SDLK_0, SDL_SCANCODE_0, '0'},           {SDLK_9, SDL_SCANCODE_9, '9'},
+        {SDLK_KP_5, SDL_SCANCODE_KP_5, VK_NUMPAD5}, {SDLK_END, SDL_SCANCODE_KP_1, VK_NUMPAD1},
+        {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, VK_RETURN}, {SDLK_RETURN, SDL_SCANCODE_RETURN, VK_RETURN},
+        {SDLK_F1, SDL_SCANCODE_F1, VK_F1},       {SDLK_F12, SDL_SCANCODE_F12, VK_F12},
+        {SDLK_LEFT, SDL_SCANCODE_LEFT, VK_LEFT}, {SDLK_DOWN, SDL_SCANCODE_DOWN, VK_DOWN},
+        {SDLK_SPACE, SDL_SCANCODE_SPACE, VK_SPACE}, {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, VK_ESCAPE},
+        {SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE, VK_BACK}, {SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, VK_SHIFT},
+        {SDLK_LCTRL, SDL_SCANCODE_LCTRL, VK_CONTROL}, {SDLK_COMMA, SDL_SCANCODE_COMMA, VK_OEM_COMMA},
+    };
+    for (const auto& c : cases) EXPECT_EQ(w32::VkFromSdl(c.key, c.scan), c.vk) << SDL_GetKeyName(c.key);
+}
+
+TEST(Keys, LParamCarriesCountScanCodeAndTransitionBits)
+{
+    const auto down = static_cast<uint32_t>(w32::KeyLParam('A', false, false));
+    const auto again = static_cast<uint32_t>(w32::KeyLParam('A', true, false));
+    const auto up = static_cast<uint32_t>(w32::KeyLParam('A', false, true));
+    EXPECT_EQ(down & 0xFFFF, 1u);
+    EXPECT_EQ((down >> 16) & 0xFF, 0x1Eu);
+    EXPECT_EQ(down >> 30, 0u);
+    EXPECT_EQ(again >> 30, 1u);
+    EXPECT_EQ(up >> 30, 3u);
+    EXPECT_EQ((static_cast<uint32_t>(w32::KeyLParam(VK_RETURN, false, false)) >> 16) & 0xFF, 0x1Cu);
+}
+
+TEST(Keys, ScriptKeyNames)
+{
+    EXPECT_EQ(w32::ParseKeyName("VK_RETURN"), VK_RETURN);
+    EXPECT_EQ(w32::ParseKeyName("VK_NUMPAD7"), VK_NUMPAD7);
+    EXPECT_EQ(w32::ParseKeyName("VK_F5"), VK_F1 + 4);
+    EXPECT_EQ(w32::ParseKeyName("q"), 'Q');
+    EXPECT_EQ(w32::ParseKeyName("7"), '7');
+    EXPECT_EQ(w32::ParseKeyName("40"), VK_DOWN);
+    EXPECT_EQ(w32::ParseKeyName("08"), VK_BACK);
+    for (const char* bad : {"VK_NOPE", "VK_NUMPAD10", "VK_F0", "300", "256", "", "ab", "-5"})
+        EXPECT_EQ(w32::ParseKeyName(bad), -1) << bad;
+}
+
+TEST_F(Layer, TranslateMakesControlCharactersOnlyForUserKeys)
+{
+    MSG m;
+    const UINT keys[] = {VK_BACK, VK_TAB, VK_RETURN, VK_ESCAPE, 'A', VK_LEFT};
+    for (UINT k : keys) w32::testing::InjectInput(hwnd, WM_KEYDOWN, k, w32::KeyLParam(k, false, false));
+    std::vector<WPARAM> chars;
+    for (int i = 0; i < 10 && Pump(m); ++i) {
+        if (m.message == WM_CHAR) chars.push_back(m.wParam);
+        if (m.message == WM_PAINT) --i;
+    }
+    EXPECT_EQ(chars, (std::vector<WPARAM>{8, 9, 13, 27}));
+}
+
+// ---------------------------------------------------------------- files
+TEST(Files, PathsResolveWithoutRegardToCase)
+{
+    harness::TempDir dir;
+    harness::WriteFile(dir / "res/menu/img/BG.png", "x");
+    harness::WriteFile(dir / "data/b.NMI", "x");
+    harness::WriteFile(dir / "data/A.nmi", "x");
+    harness::WriteFile(dir / "data/c.nmi", "x");
+    harness::WriteFile(dir / "data/d.blt", "x");
+    std::filesystem::create_directories(dir / "data/folder.nmi");
+    const std::string root = dir.str();
+    EXPECT_EQ(w32::ResolvePath(root + "\\RES\\Menu\\IMG\\bg.PNG"), root + "/res/menu/img/BG.png");
+    EXPECT_EQ(w32::ResolvePath(root + "\\res\\menu\\new.txt"), root + "/res/menu/new.txt");
+    EXPECT_EQ(w32::ResolvePath(root + "\\NOPE\\x"), root + "/NOPE/x");
+    EXPECT_EQ(GetFileAttributesA((root + "\\RES\\MENU").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(GetFileAttributesA((root + "\\res\\menu\\img\\bg.png").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(GetFileAttributesA((root + "\\res\\none.png").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(""), INVALID_FILE_ATTRIBUTES);
+
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((root + "\\DATA\\*.nmi").c_str(), &fd);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::vector<std::string> names = {fd.cFileName};
+    while (FindNextFileA(h, &fd)) names.push_back(fd.cFileName);
+    EXPECT_TRUE(FindClose(h));
+    EXPECT_EQ(names, (std::vector<std::string>{"A.nmi", "b.NMI", "c.nmi"}));
+    EXPECT_EQ(FindFirstFileA((root + "\\data\\*.lvl").c_str(), &fd), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(FindFirstFileA((root + "\\nowhere\\*.nmi").c_str(), &fd), INVALID_HANDLE_VALUE);
+}
+
+// ---------------------------------------------------------------- sound
+TEST_F(Layer, SoundCommandsKeepTrackWithoutADevice)
+{
+    harness::TempDir dir;
+    harness::WriteFile(dir / "snd/Fire.wav", "not really a sound");
+    harness::WriteFile(dir / "snd/bgm1.mp3", "x");
+    const std::string root = dir.str();
+    EXPECT_EQ(mciSendStringA(("open " + root + "\\SND\\fire.wav alias Fire").c_str(), nullptr, 0, nullptr), 0u);
+    mciSendStringA(("play " + root + "\\snd\\bgm1.mp3 repeat").c_str(), nullptr, 0, nullptr);
+    mciSendStringA("play Fire", nullptr, 0, nullptr);
+    mciSendStringA("play Missing", nullptr, 0, nullptr);
+    mciSendStringA("rewind everything", nullptr, 0, nullptr);
+    auto sounds = w32::OpenSounds();
+    ASSERT_EQ(sounds.size(), 2u);
+    auto fire = std::find_if(sounds.begin(), sounds.end(), [](auto& s) { return s.alias == "Fire"; });
+    ASSERT_NE(fire, sounds.end());
+    EXPECT_EQ(fire->path, root + "/snd/Fire.wav");
+    EXPECT_TRUE(fire->playing);
+    EXPECT_FALSE(fire->repeat);
+    auto music = std::find_if(sounds.begin(), sounds.end(), [](auto& s) { return s.onTheFly; });
+    ASSERT_NE(music, sounds.end());
+    EXPECT_TRUE(music->repeat);
+    mciSendStringA("close fire", nullptr, 0, nullptr);
+    EXPECT_EQ(w32::OpenSounds().size(), 1u);
+    mciSendStringA("close all", nullptr, 0, nullptr);
+    EXPECT_TRUE(w32::OpenSounds().empty());
+}
+
+// ---------------------------------------------------------------- scripts and clock
+TEST(Script, EventsTimesAndArguments)
+{
+    std::istringstream in("clock 2001-02-03T04:05:06.07\n# a comment\n"
+                          "100 keydown VK_LEFT repeat\n+50 keyup a  # trailing\n+0 char 'x'\n"
+                          "200 char 65\n200 type hi there\n300 click 10 20\n300 wheel -120\n"
+                          "400 screenshot a.png\n400 dump d.json\n400 check 00ff\n500 close\n600 quit\n");
+    w32::Script s;
+    std::string err;
+    ASSERT_TRUE(w32::ParseScript(in, "s", s, err)) << err;
+    EXPECT_EQ(s.clock, "2001-02-03T04:05:06.07");
+    ASSERT_EQ(s.events.size(), 12u);
+    EXPECT_EQ(s.events[0].kind, w32::ScriptKind::KeyDown);
+    EXPECT_EQ(s.events[0].a, VK_LEFT);
+    EXPECT_EQ(s.events[0].b, 1);
+    EXPECT_EQ(s.events[1].time, 150u);
+    EXPECT_EQ(s.events[1].a, 'A');
+    EXPECT_EQ(s.events[2].time, 150u);
+    EXPECT_EQ(s.events[2].a, 'x');
+    EXPECT_EQ(s.events[4].text, "hi there");
+    EXPECT_EQ(s.events[5].a, 10);
+    EXPECT_EQ(s.events[5].b, 20);
+    EXPECT_EQ(s.events[6].a, -120);
+    EXPECT_EQ(s.events[11].kind, w32::ScriptKind::Quit);
+    EXPECT_EQ(s.events[11].line, 14);
+}
+
+TEST(Script, MalformedLinesAreNamed)
+{
+    const std::pair<const char*, int> bad[] = {
+        {"100 jump\n", 1},           {"abc quit\n", 1},         {"100 keydown VK_NOPE\n", 1},
+        {"10 quit\n5 quit\n", 2},    {"10 click 5\n", 1},       {"10 wheel x\n", 1},
+        {"10 check xyz\n", 1},       {"10 close now\n", 1},     {"10 quit\nclock 2000-01-01T00:00:00.00\n", 2},
+        {"clock 2000-13-01T00:00:00.00\n", 1}, {"\n\n10 keydown A sideways\n", 3}, {"10\n", 1},
+        {"10 char 'ab'\n", 1},       {"10 screenshot\n", 1},
+    };
+    for (const auto& [text, line] : bad) {
+        std::istringstream in(text);
+        w32::Script s;
+        std::string err;
+        EXPECT_FALSE(w32::ParseScript(in, "my.script", s, err)) << text;
+        EXPECT_EQ(err.rfind("my.script:" + std::to_string(line) + ":", 0), 0u) << text << " -> " << err;
+    }
+}
+
+TEST(Clock, ParsesAddsAndFormats)
+{
+    SYSTEMTIME t;
+    ASSERT_TRUE(w32::ParseClock("2000-01-01T12:00:00.00", t));
+    EXPECT_EQ(t.wDayOfWeek, 6) << "1 January 2000 was a Saturday";
+    const SYSTEMTIME later = w32::AddMilliseconds(t, 12 * 3600 * 1000ull + 1234);
+    EXPECT_EQ(w32::FormatClock(later), "2000-01-02T00:00:01.23");
+    EXPECT_EQ(later.wDayOfWeek, 0);
+    ASSERT_TRUE(w32::ParseClock("2004-02-29T23:59:59.99", t));
+    EXPECT_EQ(w32::FormatClock(w32::AddMilliseconds(t, 10)), "2004-03-01T00:00:00.00");
+    for (const char* bad : {"2001-02-29T00:00:00.00", "2000-01-01 12:00:00.00", "2000-01-01T24:00:00.00",
+                            "2000-01-01T12:00:00", "2000-01-01T12:00:00.000"})
+        EXPECT_FALSE(w32::ParseClock(bad, t)) << bad;
+}
+
+TEST_F(Layer, LocalTimeFollowsTheVirtualClock)
+{
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    EXPECT_EQ(w32::FormatClock(t), "2000-01-01T12:00:00.00");
+    w32::testing::AdvanceClock(61500);
+    GetLocalTime(&t);
+    EXPECT_EQ(w32::FormatClock(t), "2000-01-01T12:01:01.50");
+    EXPECT_EQ(GetTickCount(), 61500u);
+}
+
+} // namespace
