@@ -805,6 +805,24 @@ private:
         return true;
     }
 
+    // The same for a text field, which must start its own line.
+    static bool MisplacedText(const SimReader::Text& t, size_t expected, std::string_view field,
+                              std::vector<Finding>& out)
+    {
+        if (t.atEnd) {
+            out.push_back({expected, std::string(field) + " is missing"});
+            return true;
+        }
+        if (t.line != expected) {
+            out.push_back({expected, std::string(field) + " should be on line " +
+                                         std::to_string(expected) + " but the game reads " +
+                                         Q(t.value) + " from line " + std::to_string(t.line) +
+                                         " and later fields shift"});
+            return true;
+        }
+        return false;
+    }
+
     static void CheckBool(const SimReader::Word& w, std::string_view field,
                           std::vector<Finding>& out)
     {
@@ -1008,13 +1026,11 @@ private:
                 CheckCard(health, "health", out);
             }
         }
-        r.ReadText(std::numeric_limits<size_t>::max()); // the rest of the health line
+        r.ReadText(kIdCapacity); // the rest of the health line, as the game reads it
         SimReader::Text bulletId = r.ReadText(kIdCapacity);
         if (!shifted) {
-            if (bulletId.line != 7 || bulletId.atEnd) {
-                out.push_back({7, "bullet class is missing"});
-                shifted = true;
-            } else {
+            shifted = MisplacedText(bulletId, 7, "bullet class", out);
+            if (!shifted) {
                 shifted = CheckText(bulletId, out);
                 CheckBulletRef(bulletId.value, out);
             }
@@ -1143,13 +1159,11 @@ private:
                 CheckCard(delay, "boss delay", out);
             }
         }
-        r.ReadText(std::numeric_limits<size_t>::max()); // the rest of the delay line
+        r.ReadText(kIdCapacity); // the rest of the delay line, as the game reads it
         SimReader::Text boss = r.ReadText(kIdCapacity);
         if (!shifted) {
-            if (boss.line != 3 || boss.atEnd) {
-                out.push_back({3, "boss is missing"});
-                shifted = true;
-            } else {
+            shifted = MisplacedText(boss, 3, "boss", out);
+            if (!shifted) {
                 shifted = CheckText(boss, out);
                 if (!FindClass(boss.value)) {
                     if (classes_.empty()) {

@@ -207,6 +207,11 @@ INSTANTIATE_TEST_SUITE_P(
         Truncated{"cut.bss", {"CUT", "TRUE", "FALSE"}, ":4: blue is missing"},
         Truncated{"002.LVL", {"NORM", "100"}, ":3: boss is missing"},
         Truncated{"cut.nmi",
+                  {"CUT", "TRUE", "FALSE", "FALSE", "FALSE", "1 and some words that run on",
+                   "AMMO", "1", "1", "1"},
+                  ":7: bullet class should be on line 7 but the game reads \"run on\" from line "
+                  "6 and later fields shift"},
+        Truncated{"cut.nmi",
                   {"CUT", "TRUE FALSE", "FALSE", "FALSE", "FALSE", "1", "AMMO", "1", "1", "1"},
                   ":3: green should be on line 3 but the game reads \"FALSE\" from line 2 and "
                   "later fields shift"}));
