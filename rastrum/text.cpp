@@ -29,6 +29,45 @@ constexpr size_t kTextCacheEntries = 256;
 constexpr const char* kStandInFace = "Bebas Neue";
 constexpr const char* kAnySans = "sans-serif";
 
+struct TextState
+{
+    std::unordered_map<std::string, std::string> faceFiles;
+    std::map<std::pair<std::string, int32_t>, TTF_Font*> fonts;
+    // Most recently used first.
+    std::list<std::pair<std::string, Image>> texts;
+    std::unordered_map<std::string, std::list<std::pair<std::string, Image>>::iterator> textIndex;
+    bool warned = false;
+
+    void Release()
+    {
+        texts.clear();
+        textIndex.clear();
+        for (auto& [key, font] : fonts) {
+            if (font != nullptr) {
+                TTF_CloseFont(font);
+            }
+        }
+        fonts.clear();
+        faceFiles.clear();
+    }
+
+    bool fontconfigUsed = false;
+
+    ~TextState()
+    {
+        Release();
+        if (fontconfigUsed) {
+            FcFini(); // gives back fontconfig's caches at exit
+        }
+    }
+};
+
+TextState& State()
+{
+    static TextState state;
+    return state;
+}
+
 bool FileExists(const std::string& path)
 {
     std::error_code ec;
@@ -42,6 +81,7 @@ std::string FontconfigFile(const std::string& family, bool exact)
     if (!FcInit()) {
         return "";
     }
+    State().fontconfigUsed = true;
     std::string file;
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) {
@@ -88,37 +128,6 @@ std::string FindFontFile(const std::string& face)
         return file;
     }
     return FontconfigFile(kAnySans, false);
-}
-
-struct TextState
-{
-    std::unordered_map<std::string, std::string> faceFiles;
-    std::map<std::pair<std::string, int32_t>, TTF_Font*> fonts;
-    // Most recently used first.
-    std::list<std::pair<std::string, Image>> texts;
-    std::unordered_map<std::string, std::list<std::pair<std::string, Image>>::iterator> textIndex;
-    bool warned = false;
-
-    void Release()
-    {
-        texts.clear();
-        textIndex.clear();
-        for (auto& [key, font] : fonts) {
-            if (font != nullptr) {
-                TTF_CloseFont(font);
-            }
-        }
-        fonts.clear();
-        faceFiles.clear();
-    }
-
-    ~TextState() { Release(); }
-};
-
-TextState& State()
-{
-    static TextState state;
-    return state;
 }
 
 bool EnsureTtf()
