@@ -1,5 +1,6 @@
 #include "common.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -115,7 +116,11 @@ TPath ResourcePath(std::string_view filename, std::string_view type)
     // The active theme, then the normal one, then every theme in order.
     const TPlayMode order[] = {PlayMode, plMoNorm, plMoNorm, plMoBike,
                                plMoEegg, plMoRudi, plMoMenu};
-    for (TPlayMode m : order) {
+    for (size_t i = 0; i < std::size(order); ++i) {
+        const TPlayMode m = order[i];
+        if (std::find(order, order + i, m) != order + i) {
+            continue; // already tried, and found missing
+        }
         TPath candidate = ComposeResourcePath(filename, type, m);
         if (FileExists(candidate)) {
             return candidate;
