@@ -76,9 +76,8 @@ void LoadPlayScreen()
     load(kBg2, "bg2.png", 800, 700, [](int x, int y) {
         return 0xFF000000u | static_cast<uint32_t>((x + y) & 0xFF) << 16 | (x & 0x3F);
     });
-    load(kPanel, "panel.png", 200, 700, [](int x, int y) {
-        return 0xFF202020u + static_cast<uint32_t>((x * y) & 0x1F);
-    });
+    load(kPanel, "panel.png", 200, 700,
+         [](int x, int y) { return 0xFF202020u + static_cast<uint32_t>((x * y) & 0x1F); });
     load(kEnemy, "enemy.png", 48, 48, Disc(48, 0xC02020));
     load(kBullet, "bullet.png", 10, 10, Disc(10, 0xFFFF40));
     load(kShip, "ship.png", 56, 64, Disc(56, 0x40A0FF));

@@ -70,10 +70,8 @@ Image ImageFromSurface(SDL_Surface* surface, uint32_t alphaScale)
         alphaScale = std::min<uint32_t>(alphaScale, 255);
         SDL_LockSurface(argb);
         for (int32_t y = 0; y < h; ++y) {
-            const auto* src = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(
-                                                                     argb->pixels) +
-                                                                 static_cast<size_t>(y) *
-                                                                     argb->pitch);
+            const auto* src = reinterpret_cast<const uint32_t*>(
+                static_cast<const uint8_t*>(argb->pixels) + static_cast<size_t>(y) * argb->pitch);
             uint32_t* dst = image.pixels.data() + static_cast<size_t>(y) * w;
             for (int32_t x = 0; x < w; ++x) {
                 const uint32_t p = src[x];

@@ -78,7 +78,8 @@ bool LooksLikePng(SDL_RWops* rw)
 {
     static constexpr std::array<uint8_t, 8> kSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::array<uint8_t, 8> head{};
-    const bool ok = SDL_RWread(rw, head.data(), 1, head.size()) == head.size() && head == kSignature;
+    const bool ok =
+        SDL_RWread(rw, head.data(), 1, head.size()) == head.size() && head == kSignature;
     SDL_RWseek(rw, 0, RW_SEEK_SET);
     return ok;
 }

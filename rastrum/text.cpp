@@ -95,8 +95,8 @@ std::string FontconfigFile(const std::string& family, bool exact)
     if (match != nullptr) {
         bool familyMatches = !exact;
         FcChar8* name = nullptr;
-        for (int i = 0; !familyMatches && FcPatternGetString(match, FC_FAMILY, i, &name) ==
-                                              FcResultMatch;
+        for (int i = 0;
+             !familyMatches && FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch;
              ++i) {
             familyMatches = strcasecmp(reinterpret_cast<const char*>(name), family.c_str()) == 0;
         }
@@ -236,7 +236,8 @@ std::string FontFileFor(const std::string& face)
     std::string file = FindFontFile(face);
     if (file.empty() && !st.warned) {
         st.warned = true;
-        std::fprintf(stderr, "rastrum: no font found for \"%s\" nor any stand-in; texts are not drawn\n",
+        std::fprintf(stderr,
+                     "rastrum: no font found for \"%s\" nor any stand-in; texts are not drawn\n",
                      face.c_str());
     }
     st.faceFiles.emplace(face, file);

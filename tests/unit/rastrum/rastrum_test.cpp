@@ -38,7 +38,7 @@ void TestResolver(const char* path, char* out, uint32_t outSize)
 
 class RastrumTest : public ::testing::Test
 {
-protected:
+  protected:
     static void SetUpTestSuite()
     {
         Rastrum_BEGIN();
@@ -66,7 +66,8 @@ protected:
         SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
         EXPECT_NE(s, nullptr);
         for (int y = 0; y < h; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
+            auto* row =
+                reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
             for (int x = 0; x < w; ++x) {
                 row[x] = f(x, y);
             }
@@ -141,8 +142,8 @@ TEST_F(RastrumTest, NewBufferIsBlackAndReplacesTheOldOne)
 
 TEST_F(RastrumTest, UnusableBufferSizesLeaveNoBuffer)
 {
-    for (auto [w, h] : {std::pair{0, 10}, {10, 0}, {-5, 10}, {10, -1}, {INT_MAX, INT_MAX},
-                        {1 << 20, 2}}) {
+    for (auto [w, h] :
+         {std::pair{0, 10}, {10, 0}, {-5, 10}, {10, -1}, {INT_MAX, INT_MAX}, {1 << 20, 2}}) {
         CreateBuffer(w, h);
         int32_t bw = -1;
         int32_t bh = -1;
@@ -206,8 +207,8 @@ TEST_F(RastrumTest, FailedLoadsLeaveAnEmptySlotThatDrawsNothing)
     std::ofstream(cut, std::ios::binary) << head.substr(0, head.size() / 2);
     const std::string missing = (dir_ / "missing.png").string();
 
-    for (const char* path : {missing.c_str(), text.c_str(), cut.c_str(), "", static_cast<const char*>(nullptr),
-                             dir_.c_str()}) {
+    for (const char* path : {missing.c_str(), text.c_str(), cut.c_str(), "",
+                             static_cast<const char*>(nullptr), dir_.c_str()}) {
         LoadImage(1, good.c_str());
         ASSERT_EQ(GetSizeX(1), 6);
         LoadImage(1, path); // replaces the earlier picture
@@ -239,7 +240,8 @@ struct Placement
 };
 
 class PlacementTest : public RastrumTest, public ::testing::WithParamInterface<Placement>
-{};
+{
+};
 
 TEST_P(PlacementTest, ImageCoversExactlyItsRectangle)
 {
@@ -270,7 +272,8 @@ struct Blend
 };
 
 class BlendTest : public RastrumTest, public ::testing::WithParamInterface<Blend>
-{};
+{
+};
 
 TEST_P(BlendTest, AlphaMixesSourceOverDestination)
 {
@@ -295,13 +298,12 @@ TEST_P(BlendTest, AlphaMixesSourceOverDestination)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rastrum, BlendTest,
-                         ::testing::Values(Blend{0, 0xFFFFFF, 0x102030}, Blend{1, 0xFFFFFF, 0x000000},
-                                           Blend{64, 0xFF0000, 0x00FF00},
-                                           Blend{128, 0x0000FF, 0xC86432},
-                                           Blend{200, 0x808080, 0xFFFFFF},
-                                           Blend{254, 0x000000, 0xFFFFFF},
-                                           Blend{255, 0x123456, 0xFFFFFF}));
+INSTANTIATE_TEST_SUITE_P(
+    Rastrum, BlendTest,
+    ::testing::Values(Blend{0, 0xFFFFFF, 0x102030}, Blend{1, 0xFFFFFF, 0x000000},
+                      Blend{64, 0xFF0000, 0x00FF00}, Blend{128, 0x0000FF, 0xC86432},
+                      Blend{200, 0x808080, 0xFFFFFF}, Blend{254, 0x000000, 0xFFFFFF},
+                      Blend{255, 0x123456, 0xFFFFFF}));
 
 TEST_F(RastrumTest, WideTranslucentRowsBlendEveryPixel)
 {
@@ -358,14 +360,16 @@ struct Clip
 };
 
 class ClipTest : public RastrumTest, public ::testing::WithParamInterface<Clip>
-{};
+{
+};
 
 TEST_P(ClipTest, DrawingStopsAtTheBufferEdges)
 {
     const Clip c = GetParam();
     LoadImage(1, Solid("clip.png", 10, 10, 0xFFFFFFFFu).c_str());
-    LoadImage(2, Png("clipalpha.png", 10, 10, [](int x, int) { return x % 2 ? 0x80FFFFFFu : 0xFFFFFFFFu; })
-                     .c_str());
+    LoadImage(2, Png("clipalpha.png", 10, 10, [](int x, int) {
+                     return x % 2 ? 0x80FFFFFFu : 0xFFFFFFFFu;
+                 }).c_str());
     for (uint32_t n : {1u, 2u}) {
         CreateBuffer(100, 100);
         DrawImage(n, c.x, c.y, 0);
@@ -398,11 +402,11 @@ TEST_F(RastrumTest, CentredDrawingAtExtremeCoordinatesIsHarmless)
 TEST_F(RastrumTest, StretchedImageFillsTheRequestedSize)
 {
     // Four quadrant colours, so the scaling direction is visible.
-    LoadImage(1, Png("quad.png", 2, 2, [](int x, int y) {
-                     static const uint32_t c[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu,
-                                                   0xFFFFFFFFu};
-                     return c[y * 2 + x];
-                 }).c_str());
+    LoadImage(1,
+              Png("quad.png", 2, 2, [](int x, int y) {
+                  static const uint32_t c[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
+                  return c[y * 2 + x];
+              }).c_str());
     DrawStretchedImage(1, 50, 50, 6, 4, 1);
     const Box b = Ink();
     EXPECT_EQ(b.x0, 47);

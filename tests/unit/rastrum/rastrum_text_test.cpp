@@ -39,7 +39,7 @@ struct Ink
 
 class TextTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         Rastrum_BEGIN();
@@ -109,7 +109,8 @@ struct BoxCase
 };
 
 class TextBoxTest : public TextTest, public ::testing::WithParamInterface<BoxCase>
-{};
+{
+};
 
 TEST_P(TextBoxTest, InkStaysInsideItsBox)
 {
@@ -127,13 +128,11 @@ TEST_P(TextBoxTest, InkStaysInsideItsBox)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rastrum, TextBoxTest,
-                         ::testing::Values(BoxCase{20, 70, 120, 60, 20, 1},
-                                           BoxCase{120, 30, 250, 150, 22, 0},
-                                           BoxCase{5, 5, 60, 12, 25, 1},
-                                           BoxCase{5, 5, 90, 40, 22, 0},
-                                           BoxCase{-30, -8, 100, 40, 20, 1},
-                                           BoxCase{350, 280, 200, 200, 20, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Rastrum, TextBoxTest,
+    ::testing::Values(BoxCase{20, 70, 120, 60, 20, 1}, BoxCase{120, 30, 250, 150, 22, 0},
+                      BoxCase{5, 5, 60, 12, 25, 1}, BoxCase{5, 5, 90, 40, 22, 0},
+                      BoxCase{-30, -8, 100, 40, 20, 1}, BoxCase{350, 280, 200, 200, 20, 0}));
 
 TEST_F(TextTest, OneLineIsCutAtTheBoxEdgeAndWrappedTextTakesSeveralLines)
 {
