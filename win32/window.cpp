@@ -153,6 +153,13 @@ std::string Hex(uint64_t v)
     return buf;
 }
 
+// A key code as scripts read it back: two digits at least, so 8 is not the key '8'.
+std::string KeyCode(WPARAM vk)
+{
+    std::string s = std::to_string(vk);
+    return s.size() < 2 ? "0" + s : s;
+}
+
 void RecordInput(const MSG& m)
 {
     if (!L().record.is_open()) return;
@@ -160,10 +167,10 @@ void RecordInput(const MSG& m)
     std::string s;
     switch (m.message) {
     case WM_KEYDOWN:
-        s = "keydown " + std::to_string(m.wParam) +
+        s = "keydown " + KeyCode(m.wParam) +
             ((static_cast<uint32_t>(m.lParam) & (1u << 30)) ? " repeat" : "");
         break;
-    case WM_KEYUP: s = "keyup " + std::to_string(m.wParam); break;
+    case WM_KEYUP: s = "keyup " + KeyCode(m.wParam); break;
     case WM_CHAR: s = "char " + std::to_string(m.wParam); break;
     case WM_MOUSEMOVE: s = "mousemove " + std::to_string(x) + " " + std::to_string(y); break;
     case WM_LBUTTONDOWN: s = "lbuttondown " + std::to_string(x) + " " + std::to_string(y); break;

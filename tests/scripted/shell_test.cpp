@@ -1,0 +1,186 @@
+// The whole program started headless: start-up order, leaving, time limits,
+// bad scripts and options, screenshots, sound commands, fatal errors,
+// state checks and replays of recordings.
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace {
+
+using harness::GameDir;
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) out.push_back(l);
+    return out;
+}
+
+// "<ms> <MODE> <MESSAGE> ..." split into words.
+std::vector<std::vector<std::string>> TraceWords(const std::string& text)
+{
+    std::vector<std::vector<std::string>> out;
+    for (const auto& l : Lines(text)) {
+        std::istringstream in(l);
+        std::vector<std::string> w;
+        for (std::string s; in >> s;) w.push_back(s);
+        out.push_back(w);
+    }
+    return out;
+}
+
+int Count(const std::vector<std::vector<std::string>>& t, const std::string& mode, const std::string& msg)
+{
+    int n = 0;
+    for (const auto& w : t) n += w.size() >= 3 && w[1] == mode && w[2] == msg;
+    return n;
+}
+
+TEST(Shell, StartUpEndsInitTwiceAndBeginsTheMenuOnce)
+{
+    GameDir g;
+    auto r = g.Play("100 dump d.json\n200 quit\n", {"--trace", g.str() + "/trace.txt"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto t = TraceWords(g.Read("trace.txt"));
+    ASSERT_GE(t.size(), 4u);
+    EXPECT_EQ(Count(t, "INIT", "END"), 2);
+    EXPECT_EQ(Count(t, "INIT", "BEGIN"), 1);
+    EXPECT_EQ(Count(t, "MENU", "BEGIN"), 1);
+    EXPECT_EQ(t[0][2], "END");
+    EXPECT_EQ(t[1][2], "BEGIN");
+    EXPECT_EQ(t[2][2], "END");
+    EXPECT_EQ((std::vector<std::string>{t[3][1], t[3][2]}), (std::vector<std::string>{"MENU", "BEGIN"}));
+    for (const auto& w : t) {
+        ASSERT_GE(w.size(), 5u);
+        EXPECT_NE(w[2], "WM_CREATE");
+        EXPECT_NE(w[2], "WM_DESTROY");
+        // The play-mode messages are the third and fourth registered numbers.
+        EXPECT_NE(w[2], "0xC002");
+        EXPECT_NE(w[2], "0xC003");
+    }
+    const auto d = g.Dump("d.json");
+    EXPECT_EQ(d["operationMode"], "MENU");
+    EXPECT_EQ(d["playMode"], "menu");
+    EXPECT_EQ(d["time"], 100);
+}
+
+TEST(Shell, ClosingTheMainMenuEndsTheProgram)
+{
+    GameDir g;
+    auto r = g.Play("500 close\n900000 dump never.json\n",
+                    {"--trace", g.str() + "/trace.txt", "--mci-log", g.str() + "/mci.txt"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(g.Exists("never.json"));
+    const auto t = TraceWords(g.Read("trace.txt"));
+    ASSERT_GE(t.size(), 3u);
+    const auto& last = t.back();
+    const auto& beforeLast = t[t.size() - 2];
+    EXPECT_EQ((std::vector<std::string>{beforeLast[0], beforeLast[1], beforeLast[2]}),
+              (std::vector<std::string>{"500", "MENU", "END"}));
+    EXPECT_EQ((std::vector<std::string>{last[1], last[2]}), (std::vector<std::string>{"INIT", "BEGIN"}));
+    // The menu's music command comes first, and leaving the menu closes every sound.
+    const auto mci = Lines(g.Read("mci.txt"));
+    ASSERT_FALSE(mci.empty());
+    EXPECT_NE(std::find(mci.begin(), mci.end(), "play BG repeat"), mci.end());
+    EXPECT_EQ(mci.back(), "close all");
+}
+
+TEST(Shell, TheTimeLimitEndsAnIdleRun)
+{
+    GameDir g;
+    auto r = g.Play("4000 dump early.json\n6000 dump late.json\n", {"--max-time", "5000"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(g.Exists("early.json"));
+    EXPECT_FALSE(g.Exists("late.json"));
+}
+
+TEST(Shell, BadScriptsAndOptionsStopBeforeTheStart)
+{
+    GameDir g;
+    auto r = g.Play("100 press VK_DOWN\n200 fly away\n300 quit\n", {"--trace", g.str() + "/trace.txt"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("test.script:2"), std::string::npos) << r.err;
+    EXPECT_TRUE(g.Read("trace.txt").empty()) << "no screen may have begun";
+
+    auto opt = g.Play("100 quit\n", {"--sideways"});
+    EXPECT_EQ(opt.exitCode, 2);
+    EXPECT_NE(opt.err.find("--sideways"), std::string::npos) << opt.err;
+    EXPECT_EQ(g.Play("100 quit\n", {"--max-time", "soon"}).exitCode, 2);
+    EXPECT_EQ(g.Play("100 quit\n", {"--clock", "yesterday"}).exitCode, 2);
+}
+
+TEST(Shell, AScreenshotIsTheWholeClientArea)
+{
+    GameDir g;
+    auto r = g.Play("100 screenshot shot.png\n200 quit\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    SDL_Surface* s = IMG_Load((g.path() / "shot.png").c_str());
+    ASSERT_NE(s, nullptr) << IMG_GetError();
+    EXPECT_EQ(s->w, 800);
+    EXPECT_EQ(s->h, 700);
+    // The menu is painted: not every pixel is the black of an empty window.
+    SDL_Surface* c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ARGB8888, 0);
+    ASSERT_NE(c, nullptr);
+    bool drawn = false;
+    const auto* px = static_cast<const uint32_t*>(c->pixels);
+    for (int i = 0; i < c->w * c->h && !drawn; ++i) drawn = (px[i] & 0xFFFFFF) != 0;
+    EXPECT_TRUE(drawn);
+    SDL_FreeSurface(c);
+    SDL_FreeSurface(s);
+}
+
+TEST(Shell, WithoutADisplayTheWindowFailsFatally)
+{
+    GameDir g;
+    const char* saved = std::getenv("DISPLAY");
+    const std::string keep = saved ? saved : "";
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    auto r = harness::Run(ZODUZOR_BINARY, {"--dir", g.str(), "--max-time", "1000"}, g.str());
+    unsetenv("SDL_VIDEODRIVER");
+    if (saved) setenv("DISPLAY", keep.c_str(), 1);
+    EXPECT_EQ(r.exitCode, 9) << r.err;
+    EXPECT_NE(r.err.find("Fatal Error: Window Creation failed"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
+}
+
+TEST(Shell, AWrongCheckStopsTheRunNamingTheTime)
+{
+    GameDir g;
+    auto r = g.Play("1234 check 0123456789abcdef\n2000 dump after.json\n");
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_NE(r.err.find("1234"), std::string::npos) << r.err;
+    EXPECT_FALSE(g.Exists("after.json"));
+}
+
+TEST(Shell, ARecordingReplaysToTheSameState)
+{
+    GameDir g;
+    const std::string session = "100 press VK_DOWN\n200 press VK_DOWN\n300 press VK_UP\n"
+                                "400 mousemove 5 5\n500 dump first.json\n600 quit\n";
+    auto r = g.Play(session, {"--record", g.str() + "/rec.script", "--clock", "2003-04-05T06:07:08.09"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string rec = g.Read("rec.script");
+    ASSERT_EQ(rec.rfind("clock 2003-04-05T06:07:08.09\n", 0), 0u) << rec;
+    EXPECT_NE(rec.find("100 keydown"), std::string::npos) << rec;
+    EXPECT_NE(rec.find("400 mousemove 5 5"), std::string::npos) << rec;
+    g.Write("replay.script", rec + "500 dump second.json\n600 quit\n");
+    auto again = harness::Run(ZODUZOR_BINARY, {"--dir", g.str(), "--headless", "--script",
+                                               g.str() + "/replay.script"}, g.str());
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    auto a = g.Dump("first.json"), b = g.Dump("second.json");
+    EXPECT_EQ(a["menu"], b["menu"]);
+    EXPECT_EQ(a, b);
+}
+
+} // namespace
