@@ -77,6 +77,8 @@ TEST_F(ResourceTest, FallsBackToNormThenEveryTheme)
     EXPECT_EQ(ResourcePath("x.png", "enemy"), ".\\res\\menu\\enemy\\x.png");
     Write("res/rudi/enemy/x.png", "r");
     EXPECT_EQ(ResourcePath("x.png", "enemy"), ".\\res\\rudi\\enemy\\x.png");
+    Write("res/eegg/enemy/x.png", "e");
+    EXPECT_EQ(ResourcePath("x.png", "enemy"), ".\\res\\eegg\\enemy\\x.png");
     Write("res/norm/enemy/x.png", "n");
     EXPECT_EQ(ResourcePath("x.png", "enemy"), ".\\res\\norm\\enemy\\x.png");
     Write("res/bike/enemy/x.png", "b");

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common.h"
+#include "win32.h"
+
+namespace {
+
+struct Seen {
+    std::string msg;
+    TOperationMode opMode;
+    TPlayMode plMode;
+};
+
+std::vector<Seen> seen;
+
+LRESULT Record(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const char* name = msg == WM_C_OPMO_BEGIN   ? "opBegin"
+                       : msg == WM_C_OPMO_END   ? "opEnd"
+                       : msg == WM_C_PLMO_BEGIN ? "plBegin"
+                       : msg == WM_C_PLMO_END   ? "plEnd"
+                                                : nullptr;
+    if (name) {
+        seen.push_back(Seen{name, OperationMode, PlayMode});
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+class ModeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        WM_C_OPMO_BEGIN = RegisterWindowMessageA("Begin Operation Mode");
+        WM_C_OPMO_END = RegisterWindowMessageA("End Operation Mode");
+        WM_C_PLMO_BEGIN = RegisterWindowMessageA("Begin Play Mode");
+        WM_C_PLMO_END = RegisterWindowMessageA("Begin End Mode");
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = Record;
+            wc.lpszClassName = "DataModeTest";
+            ASSERT_NE(RegisterClassA(&wc), 0);
+            registered = true;
+        }
+        hwnd = CreateWindowExA(0, "DataModeTest", "test", 0, 0, 0, 100, 100, nullptr, nullptr,
+                               nullptr, nullptr);
+        ASSERT_NE(hwnd, nullptr);
+        CommonInit();
+        seen.clear();
+    }
+    void TearDown() override
+    {
+        if (hwnd) {
+            DestroyWindow(hwnd);
+        }
+        CommonInit();
+    }
+    HWND hwnd = nullptr;
+};
+
+TEST_F(ModeTest, InitialValues)
+{
+    EXPECT_EQ(OperationMode, opModeINIT);
+    EXPECT_EQ(PlayMode, plMoMenu);
+    EXPECT_EQ(numOfImg, 0u);
+}
+
+TEST_F(ModeTest, EnteringTheMenuSetsTheMenuThemeBetweenEndAndBegin)
+{
+    PlayMode = plMoBike;
+    OperationMode = opModeGAME;
+    SwitchOpMode(hwnd, opModeMENU);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].msg, "opEnd");
+    EXPECT_EQ(seen[0].opMode, opModeGAME); // the old screen gets its end
+    EXPECT_EQ(seen[1].msg, "plEnd");
+    EXPECT_EQ(seen[1].plMode, plMoBike);
+    EXPECT_EQ(seen[2].msg, "plBegin");
+    EXPECT_EQ(seen[2].plMode, plMoMenu);
+    EXPECT_EQ(seen[3].msg, "opBegin");
+    EXPECT_EQ(seen[3].opMode, opModeMENU);
+    EXPECT_EQ(seen[3].plMode, plMoMenu);
+}
+
+TEST_F(ModeTest, OtherScreensKeepTheThemeAndTheSameModeRestarts)
+{
+    PlayMode = plMoRudi;
+    OperationMode = opModeOPTI;
+    SwitchOpMode(hwnd, opModeOPTI);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].msg, "opEnd");
+    EXPECT_EQ(seen[1].msg, "opBegin");
+    EXPECT_EQ(seen[1].opMode, opModeOPTI);
+    EXPECT_EQ(PlayMode, plMoRudi);
+    seen.clear();
+    SwitchPlayMode(hwnd, plMoEegg);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].plMode, plMoRudi);
+    EXPECT_EQ(seen[1].plMode, plMoEegg);
+}
+
+} // namespace
