@@ -43,8 +43,8 @@ struct Target
 Target WholeBuffer(uint32_t* pixels, int32_t width, int32_t height);
 
 // Converts a surface of any format; alphaScale (0..255) multiplies every
-// pixel's alpha, and an RGB colour may replace the colour channels (for text).
-// Returns an empty image when the surface is null or cannot be converted.
+// pixel's alpha. Returns an empty image when the surface is null or cannot
+// be converted.
 Image ImageFromSurface(SDL_Surface* surface, uint32_t alphaScale = 255);
 
 // Builds the row runs from premultiplied pixels already in place.
