@@ -248,7 +248,7 @@ void InputReal(std::string_view question, float& value)
 // write leaves neither a partial record nor a stray temporary file.
 class OutputFile
 {
-public:
+  public:
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -262,7 +262,7 @@ public:
         }
         target_ = name;
         std::replace(target_.begin(), target_.end(), '\\', '/');
-        struct stat st{};
+        struct stat st = {};
         mode_t mode = 0;
         if (stat(target_.c_str(), &st) == 0) {
             if (S_ISDIR(st.st_mode)) {
@@ -281,8 +281,7 @@ public:
         }
         fs::path p(target_);
         fs::path dir = p.parent_path();
-        std::string pattern =
-            (dir.empty() ? fs::path(".") : dir).string() + "/.dataquill-XXXXXX";
+        std::string pattern = (dir.empty() ? fs::path(".") : dir).string() + "/.dataquill-XXXXXX";
         std::vector<char> buf(pattern.begin(), pattern.end());
         buf.push_back('\0');
         fd_ = mkstemp(buf.data());
@@ -336,7 +335,7 @@ public:
 
     const std::string& Error() const { return error_; }
 
-private:
+  private:
     void Discard()
     {
         if (fd_ >= 0) {
@@ -514,12 +513,13 @@ int RunDialogue()
 // started so that findings can name it.
 class SimReader
 {
-public:
+  public:
     explicit SimReader(const std::string& data) : s_(data)
     {
         lineStarts_.push_back(0);
         for (size_t i = 0; i < s_.size(); ++i) {
-            bool lineEnd = s_[i] == kLF || (s_[i] == kCR && (i + 1 >= s_.size() || s_[i + 1] != kLF));
+            bool lineEnd =
+                s_[i] == kLF || (s_[i] == kCR && (i + 1 >= s_.size() || s_[i + 1] != kLF));
             if (lineEnd) {
                 lineStarts_.push_back(i + 1);
             }
@@ -621,7 +621,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const std::string& s_;
     std::vector<size_t> lineStarts_;
     size_t pos_ = 0;
@@ -637,7 +637,7 @@ struct ClassInfo
 
 class Checker
 {
-public:
+  public:
     explicit Checker(fs::path dir) : dir_(std::move(dir)) {}
 
     int Run()
@@ -700,7 +700,7 @@ public:
         return findings_ == 0 ? 0 : 1;
     }
 
-private:
+  private:
     struct Finding
     {
         size_t line;
@@ -772,9 +772,9 @@ private:
     static bool CheckText(const SimReader::Text& t, std::vector<Finding>& out)
     {
         if (t.cut) {
-            out.push_back({t.line, "identifier " + Q(t.whole) + " is longer than 20 characters: " +
-                                       "the game reads " + Q(t.value) +
-                                       " and takes the rest as the next field"});
+            out.push_back({t.line, "identifier " + Q(t.whole) +
+                                       " is longer than 20 characters: " + "the game reads " +
+                                       Q(t.value) + " and takes the rest as the next field"});
             return true;
         }
         return false;
@@ -883,13 +883,12 @@ private:
         fs::path res = (dir_ / ".." / "res").lexically_normal();
         std::string file = id + ext;
         if (!ExistsNoCase(dir_ / "..", {"res", "norm", type, file})) {
-            out.push_back(
-                {1, "no picture " + Q(file) + " in " + (res / "norm" / type).string()});
+            out.push_back({1, "no picture " + Q(file) + " in " + (res / "norm" / type).string()});
         }
     }
 
-    void ReportDuplicate(const std::string& id, const std::vector<ClassInfo>& known,
-                         size_t upTo, std::vector<Finding>& out)
+    void ReportDuplicate(const std::string& id, const std::vector<ClassInfo>& known, size_t upTo,
+                         std::vector<Finding>& out)
     {
         for (size_t i = 0; i < upTo && i < known.size(); ++i) {
             if (known[i].id == id) {
@@ -1120,8 +1119,7 @@ private:
             }
         }
         if (levels.find(1) == levels.end()) {
-            std::vector<Finding> out{
-                {0, "missing: a game started at level 1 ends at once"}};
+            std::vector<Finding> out{{0, "missing: a game started at level 1 ends at once"}};
             Flush("001.LVL", out);
         }
         for (const auto& [n, f] : levels) {
@@ -1148,8 +1146,8 @@ private:
         bool shifted = false;
         if (mode.cut) {
             out.push_back({1, "play mode " + Q(mode.whole) +
-                                  " is longer than 4 characters: the game reads " +
-                                  Q(mode.value) + " and takes the rest as the boss delay"});
+                                  " is longer than 4 characters: the game reads " + Q(mode.value) +
+                                  " and takes the rest as the boss delay"});
             shifted = true;
         }
         SimReader::Word delay = r.ReadWord();
@@ -1171,10 +1169,9 @@ private:
                                               " does not exist and no enemy class is loaded: "
                                               "the level has no boss"});
                     } else {
-                        out.push_back({3, "boss " + Q(boss.value) +
-                                              " does not exist: the game takes " +
-                                              Q(classes_.front().id) +
-                                              " (the first enemy class read)"});
+                        out.push_back(
+                            {3, "boss " + Q(boss.value) + " does not exist: the game takes " +
+                                    Q(classes_.front().id) + " (the first enemy class read)"});
                     }
                 }
             }

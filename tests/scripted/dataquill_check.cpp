@@ -28,7 +28,7 @@ std::string Lines(const std::vector<std::string>& lines)
 // A game folder with data/ and the normal theme's class pictures.
 class Folder : public TempDir
 {
-public:
+  public:
     void Data(const std::string& name, const std::string& text) const
     {
         WriteFile(path() / "data" / name, text);
@@ -49,7 +49,10 @@ public:
     {
         WriteFile(path() / "res" / "norm" / type / name, "png");
     }
-    harness::RunResult Check() const { return harness::Run(DATAQUILL_BINARY, {"--check", "data"}, str()); }
+    harness::RunResult Check() const
+    {
+        return harness::Run(DATAQUILL_BINARY, {"--check", "data"}, str());
+    }
 };
 
 void AddCleanContent(const Folder& f)
@@ -203,12 +206,13 @@ INSTANTIATE_TEST_SUITE_P(
         Truncated{"cut.nmi",
                   {"CUT", "TRUE", "FALSE", "FALSE", "FALSE", "1", "AMMO", "1", "1"},
                   ":10: shooting frequency is missing"},
-        Truncated{"cut.blt", {"CUT", "1", "2", "3", "4", "5", "1.000"}, ":8: acceleration is missing"},
+        Truncated{
+            "cut.blt", {"CUT", "1", "2", "3", "4", "5", "1.000"}, ":8: acceleration is missing"},
         Truncated{"cut.bss", {"CUT", "TRUE", "FALSE"}, ":4: blue is missing"},
         Truncated{"002.LVL", {"NORM", "100"}, ":3: boss is missing"},
         Truncated{"cut.nmi",
-                  {"CUT", "TRUE", "FALSE", "FALSE", "FALSE", "1 and some words that run on",
-                   "AMMO", "1", "1", "1"},
+                  {"CUT", "TRUE", "FALSE", "FALSE", "FALSE", "1 and some words that run on", "AMMO",
+                   "1", "1", "1"},
                   ":7: bullet class should be on line 7 but the game reads \"run on\" from line "
                   "6 and later fields shift"},
         Truncated{"cut.nmi",

@@ -162,8 +162,8 @@ TEST(DataquillDialogue, BossFileIsAnEnemyEntryUnderItsOwnName)
 TEST(DataquillDialogue, BulletEntryWritesEightLines)
 {
     TempDir dir;
-    auto r = Quill(dir, Lines({"2", "PELLET.blt", "PELLET", "10", "20", "+30", "40abc", "",
-                               "2.5", "1.23456", "9"}));
+    auto r = Quill(dir, Lines({"2", "PELLET.blt", "PELLET", "10", "20", "+30", "40abc", "", "2.5",
+                               "1.23456", "9"}));
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, kBanner + kMenu + kBulletDialogue + kMenu + kExit);
     EXPECT_EQ(ReadFile(dir / "PELLET.blt"),
@@ -184,8 +184,8 @@ TEST_P(RealAnswer, IsWrittenWithThreeDecimals)
 {
     TempDir dir;
     Quill(dir, Lines({"2", "b.blt", "B", "0", "0", "0", "0", "0", GetParam().answer, "0", "0"}));
-    EXPECT_EQ(ReadFile(dir / "b.blt"), CrLf({"B", "0", "0", "0", "0", "0", GetParam().written,
-                                             "0.000"}));
+    EXPECT_EQ(ReadFile(dir / "b.blt"),
+              CrLf({"B", "0", "0", "0", "0", "0", GetParam().written, "0.000"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -241,9 +241,9 @@ TEST(DataquillDialogue, LevelListsAllowedEnemiesUntilAnEmptyAnswer)
 TEST(DataquillDialogue, ThreeEntriesInOneRunShowTheMenuFourTimes)
 {
     TempDir dir;
-    auto r = Quill(dir, Lines({"1", "a.nmi", "A", "TRUE", "", "", "", "10", "P", "1", "0", "4",
-                               "2", "p.blt", "P", "1", "1", "1", "1", "1", "3", "0", "3",
-                               "003.LVL", "EEGG", "5", "A", "A", "", "0"}));
+    auto r = Quill(dir, Lines({"1", "a.nmi", "A", "TRUE",    "",     "",  "",  "10", "P", "1",
+                               "0", "4",     "2", "p.blt",   "P",    "1", "1", "1",  "1", "1",
+                               "3", "0",     "3", "003.LVL", "EEGG", "5", "A", "A",  "",  "0"}));
     EXPECT_EQ(r.out, kBanner + kMenu + kEnemyDialogue + kMenu + kBulletDialogue + kMenu +
                          kLevelHead + Repeat(kAllowed, 2) + kMenu + kExit);
     EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"003.LVL", "a.nmi", "p.blt"}));
@@ -266,7 +266,7 @@ TEST(DataquillDialogue, TextAnswersAreCutToTheirCapacity)
 {
     TempDir dir;
     const std::string longName = "abcdefghijklmnopqrstuvwxyz0123456789.nmi"; // 40 characters
-    const std::string longId = "IDENTIFIER_OF_TWENTY_FIVE"; // 25 characters
+    const std::string longId = "IDENTIFIER_OF_TWENTY_FIVE";                  // 25 characters
     Quill(dir, Lines({"1", longName, longId, "", "", "", "", "1", longId + "X", "1", "1", "1"}));
     EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{longName.substr(0, 30)}));
     EXPECT_EQ(ReadFile(dir / longName.substr(0, 30)),
@@ -315,9 +315,20 @@ TEST_P(UnwritableName, IsReportedAndTheMenuComesBack)
         std::string("Could not write \"") + GetParam().name + "\": " + GetParam().reason + "\n";
 
     // The enemy entry asks everything first and then reports.
-    auto r = Quill(dir, Lines({"1", GetParam().name, "E", "", "", "", "", "1", "B", "1", "1",
-                               "1", "2", GetParam().name, "B", "1", "1", "1", "1", "1", "1",
-                               "1", "3", GetParam().name, "NORM", "1", "K", "0"}));
+    auto r = Quill(dir, Lines({"1",    GetParam().name,
+                               "E",    "",
+                               "",     "",
+                               "",     "1",
+                               "B",    "1",
+                               "1",    "1",
+                               "2",    GetParam().name,
+                               "B",    "1",
+                               "1",    "1",
+                               "1",    "1",
+                               "1",    "1",
+                               "3",    GetParam().name,
+                               "NORM", "1",
+                               "K",    "0"}));
     EXPECT_EQ(r.exitCode, 0);
     // The level entry reports before asking for the allowed enemies, so the
     // next answer goes to the menu.
@@ -360,8 +371,12 @@ TEST_P(EndOfInput, MidEntryEndsWithoutAFile)
     auto r = Quill(dir, Lines(std::vector<std::string>(level.begin(), level.begin() + n)));
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(Listing(dir.path()).empty());
-    std::vector<std::string> prompts = {Str("FILENAME:"), Str("PLAY MODE: (BIKE|NORM|EEGG|RUDI)"),
-                                        Card("BOSS DELAY:"), Str("BOSS ID:"), kAllowed, kAllowed,
+    std::vector<std::string> prompts = {Str("FILENAME:"),
+                                        Str("PLAY MODE: (BIKE|NORM|EEGG|RUDI)"),
+                                        Card("BOSS DELAY:"),
+                                        Str("BOSS ID:"),
+                                        kAllowed,
+                                        kAllowed,
                                         kAllowed};
     std::string expected = kBanner + kMenu + "\n***************\nENTERING LEVEL \n\n";
     // The first answer is the menu's; the prompts after it get n - 1.

@@ -38,7 +38,7 @@ void Resolve(const char* path, char* out, uint32_t outSize)
 
 class HeadlessEnvironment : public ::testing::Environment
 {
-public:
+  public:
     void SetUp() override
     {
         w32::RunConfig config;
@@ -88,7 +88,7 @@ struct LevelRecord
 
 class RoundTrip : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         old_ = fs::current_path();
@@ -135,8 +135,7 @@ protected:
     {
         return std::uniform_int_distribution<uint32_t>(0, max)(rng_);
     }
-    template <typename T>
-    const T& Pick(const std::vector<T>& v)
+    template <typename T> const T& Pick(const std::vector<T>& v)
     {
         return v[std::uniform_int_distribution<size_t>(0, v.size() - 1)(rng_)];
     }
@@ -161,8 +160,8 @@ protected:
                  (isBoss ? ".bss" : ".nmi");
         e.id = RandomId();
         e.isBoss = isBoss;
-        static const std::vector<std::string> kAnswers = {"TRUE", "FALSE", "false", "yes", "",
-                                                          "TRUE now", "True"};
+        static const std::vector<std::string> kAnswers = {"TRUE", "FALSE",    "false", "yes",
+                                                          "",     "TRUE now", "True"};
         for (size_t c = 0; c < 4; ++c) {
             std::string a = Pick(kAnswers);
             e.colorAnswers.push_back(a);
@@ -318,8 +317,8 @@ TEST_F(RoundTrip, LevelsLoadAsEntered)
     }
 
     const std::vector<std::pair<std::string, TPlayMode>> modes = {
-        {"NORM", plMoNorm}, {"BIKE", plMoBike},   {"EEGG", plMoEegg}, {"RUDI", plMoRudi},
-        {"MENU", plMoMenu}, {"rudi", plMoRudi},   {"Bike", plMoBike}, {"NORMAL", plMoNorm},
+        {"NORM", plMoNorm}, {"BIKE", plMoBike}, {"EEGG", plMoEegg}, {"RUDI", plMoRudi},
+        {"MENU", plMoMenu}, {"rudi", plMoRudi}, {"Bike", plMoBike}, {"NORMAL", plMoNorm},
         {"eeggs", plMoEegg}}; // the tool keeps the first four characters
     std::vector<LevelRecord> levels;
     for (uint32_t n : {1u, 2u, 7u, 42u, 99u, 100u, 999u, 1000u, 1234u}) {
