@@ -654,7 +654,9 @@ class Checker
                 continue;
             }
             std::string name = entry.path().filename().string();
-            std::string ext = Lower(entry.path().extension().string());
+            // Matched on the name's end, as a "*.blt" search does (".blt" included).
+            std::string lower = Lower(name);
+            std::string ext = lower.size() >= 4 ? lower.substr(lower.size() - 4) : "";
             if (ext == ".blt") {
                 blt.push_back(name);
             } else if (ext == ".nmi") {
