@@ -259,7 +259,13 @@ void DrawText(const char* text, const char* fontFace, int32_t fontSize, int32_t 
     request.green = Component(green);
     request.blue = Component(blue);
     if (const Image* image = TextImage(request)) {
-        Blit(*image, target, x, y);
+        // A single line stands in the middle of its box's height, so a text
+        // box can be framed by a picture; wrapped text starts at the top.
+        int64_t top = y;
+        if (flag != 0 && image->height < height) {
+            top += (height - image->height) / 2;
+        }
+        Blit(*image, target, x, top);
     }
 }
 

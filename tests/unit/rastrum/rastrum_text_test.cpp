@@ -149,6 +149,20 @@ TEST_F(TextTest, OneLineIsCutAtTheBoxEdgeAndWrappedTextTakesSeveralLines)
     EXPECT_LT(wrapped.y1, 150);
 }
 
+TEST_F(TextTest, OneLineStandsInTheMiddleOfItsBoxWhileWrappedTextStartsAtTheTop)
+{
+    DrawText("Score 120", "DejaVu Sans", 20, 10, 40, 200, 100, 255, 255, 255, 255, 1);
+    const Ink line = Measure();
+    const int middle = (line.y0 + line.y1) / 2;
+    EXPECT_NEAR(middle, 40 + 50, 6) << "ink from " << line.y0 << " to " << line.y1;
+
+    CreateBuffer(kW, kH);
+    DrawText("Score 120", "DejaVu Sans", 20, 10, 40, 200, 100, 255, 255, 255, 255, 0);
+    const Ink wrapped = Measure();
+    EXPECT_LT(wrapped.y0, 40 + 12);
+    EXPECT_GE(wrapped.y0, 40);
+}
+
 TEST_F(TextTest, SizeIsThePixelHeight)
 {
     DrawText("Hg", "DejaVu Sans", 20, 0, 0, 200, 200, 255, 255, 255, 255, 1);
