@@ -1125,7 +1125,13 @@ class Checker
             Flush("001.LVL", out);
         }
         for (const auto& [n, f] : levels) {
-            CheckLevel(f);
+            // A game goes on from level to level until a file is missing.
+            std::optional<std::string> gap;
+            if (n > 1 && levels.count(1) != 0 && levels.count(n - 1) == 0) {
+                gap = "no " + LevelFileName(n - 1) +
+                      " before it: a game from level 1 never reaches this level";
+            }
+            CheckLevel(f, gap);
         }
         for (const auto& f : strays) {
             std::vector<Finding> out{
@@ -1135,9 +1141,12 @@ class Checker
         }
     }
 
-    void CheckLevel(const std::string& name)
+    void CheckLevel(const std::string& name, const std::optional<std::string>& gap)
     {
         std::vector<Finding> out;
+        if (gap) {
+            out.push_back({0, *gap});
+        }
         auto data = Load(name, out);
         if (!data) {
             Flush(name, out);

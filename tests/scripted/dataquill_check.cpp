@@ -108,6 +108,7 @@ TEST(DataquillCheck, EachFaultIsReportedOnItsLine)
     f.Data("003.LVL", CrLf({"NORMAL", "100", "KING", "GRUNT", ""}));
     f.Data("004.LVL", CrLf({"RUDI", "x100", "KING", "GRUNT", "ABCDEFGHIJKLMNOPQRSTUVWXY", ""}));
     f.Data("7.lvl", CrLf({"NORM", "100", "KING", ""}));
+    f.Data("006.LVL", CrLf({"NORM", "100", "KING", ""}));
 
     auto r = f.Check();
     EXPECT_EQ(r.exitCode, 1);
@@ -134,6 +135,7 @@ TEST(DataquillCheck, EachFaultIsReportedOnItsLine)
             R"(data/004.LVL:2: boss delay "x100" is not a plain whole number: the game reads 0)",
             R"(data/004.LVL:5: identifier "ABCDEFGHIJKLMNOPQRSTUVWXY" is longer than 20 characters: the game reads "ABCDEFGHIJKLMNOPQRST" and takes the rest as the next field)",
             R"(data/004.LVL:5: allowed enemy "UVWXY" does not exist: the game enables "GRUNT" (the first enemy class read) instead)",
+            R"(data/006.LVL: no 005.LVL before it: a game from level 1 never reaches this level)",
             R"(data/7.lvl: the game never loads this file: level files are named by their number, as 001.LVL)",
         }));
 }
