@@ -242,7 +242,7 @@ TEST_F(RoundTrip, BulletClassesReadAsEntered)
     for (const auto& b : bullets) {
         EnterBullet(input, b);
     }
-    RunQuill(input);
+    ASSERT_NO_FATAL_FAILURE(RunQuill(input));
 
     for (const auto& b : bullets) {
         SCOPED_TRACE(b.file + " " + b.id);
@@ -276,7 +276,7 @@ TEST_F(RoundTrip, EnemyAndBossClassesReadAsEntered)
         enemies.push_back(MakeEnemy(i, i % 4 == 3, bullets));
         EnterEnemy(input, enemies.back());
     }
-    RunQuill(input);
+    ASSERT_NO_FATAL_FAILURE(RunQuill(input));
     LoadBulletClasses();
     ASSERT_EQ(p1BC.size(), bullets.size());
 
@@ -348,7 +348,7 @@ TEST_F(RoundTrip, LevelsLoadAsEntered)
     for (const auto& l : levels) {
         EnterLevel(input, l);
     }
-    RunQuill(input);
+    ASSERT_NO_FATAL_FAILURE(RunQuill(input));
 
     LoadBulletClasses();
     LoadEnemyClasses();
