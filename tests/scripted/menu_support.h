@@ -130,6 +130,12 @@ inline bool HasTime(const std::vector<long>& times, long ms)
     return std::find(times.begin(), times.end(), ms) != times.end();
 }
 
+// Whether any of the times lies in [from, to].
+inline bool AnyBetween(const std::vector<long>& times, long from, long to)
+{
+    return std::any_of(times.begin(), times.end(), [&](long t) { return t >= from && t <= to; });
+}
+
 // Lines of a settings or high-score file.
 inline std::vector<std::string> FileLines(const harness::GameDir& dir, const std::string& rel)
 {
