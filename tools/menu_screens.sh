@@ -1,0 +1,64 @@
+#!/bin/sh
+# Screenshots of the menu screens in their usual states, and a contact sheet.
+#   tools/menu_screens.sh [BUILD_DIR]     (default: build)
+# Writes docs/screens/<screen>.png and docs/screens/contact-sheet.png.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+out=$root/docs/screens
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cp -r "$root/game/data" "$root/game/res" "$work/"
+# A table worth showing.
+printf 'ACE\r\n     98000\r\nNOVA\r\n     76500\r\nORBIT\r\n     54210\r\nPILOT\r\n     32000\r\nZED\r\n     12345\r\n' > "$work/HighScores.list"
+i=6; while [ $i -le 20 ]; do printf '\r\n         0\r\n' >> "$work/HighScores.list"; i=$((i + 1)); done
+
+cat > "$work/screens.script" <<'SCRIPT'
+100 mousemove 10 10
+200 screenshot main_menu.png
+300 press VK_DOWN
+310 press VK_DOWN
+320 press VK_RETURN
+400 press VK_DOWN
+410 press VK_RIGHT
+500 screenshot options.png
+600 press VK_DOWN
+610 press VK_DOWN
+620 press VK_RETURN
+700 press VK_RIGHT
+800 screenshot key_settings.png
+900 close
+910 close
+1000 press VK_DOWN
+1010 press VK_DOWN
+1020 press VK_DOWN
+1030 press VK_RETURN
+1100 screenshot high_scores.png
+1200 press VK_ESCAPE
+1300 press VK_DOWN
+1310 press VK_RETURN
+1400 keydown VK_SHIFT
+1410 type 3
+1500 screenshot level_choice.png
+1600 press VK_ESCAPE
+1700 press VK_DOWN
+1710 press VK_DOWN
+1720 press VK_DOWN
+1730 press VK_DOWN
+1740 press VK_RETURN
+8000 screenshot credits.png
+8100 quit
+SCRIPT
+
+"$build/zoduzor" --dir "$work" --headless --script "$work/screens.script"
+mkdir -p "$out"
+for s in main_menu options key_settings high_scores level_choice credits; do
+    cp "$work/$s.png" "$out/$s.png"
+done
+g++ -std=c++20 -O2 -o "$work/contact_sheet" "$root/tools/contact_sheet.cpp" \
+    $(pkg-config --cflags --libs sdl2 SDL2_image)
+"$work/contact_sheet" "$out/contact-sheet.png" 3 \
+    "$out/main_menu.png" "$out/options.png" "$out/key_settings.png" \
+    "$out/high_scores.png" "$out/level_choice.png" "$out/credits.png"
+echo "screens written to $out"
