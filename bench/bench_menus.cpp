@@ -3,6 +3,7 @@
 // is no display) with a script, and its CPU time is sampled from /proc.
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,9 @@
 #include <unistd.h>
 
 #include <benchmark/benchmark.h>
+
+#include "rastrum.h"
+#include "win32.h"
 
 namespace {
 
@@ -50,7 +54,8 @@ double CpuSeconds(pid_t pid)
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-struct Scratch {
+struct Scratch
+{
     fs::path dir;
     Scratch()
     {
@@ -135,8 +140,41 @@ void BM_OptionsIdleCpu(benchmark::State& state)
     ReportShare(state, script, 2000, 7000);
 }
 
+void ResolveForRastrum(const char* path, char* out, uint32_t outSize)
+{
+    const std::string resolved =
+        w32::ResolvePath((fs::path(ZODUZOR_SOURCE_DIR) / "game").string() + "/" + path);
+    std::snprintf(out, outSize, "%s", resolved.c_str());
+}
+
+// One paint of the credits screen into the buffer: background and the
+// seventeen lines that fit on the screen.
+void BM_CreditsPaintIntoBuffer(benchmark::State& state)
+{
+    Rastrum_BEGIN();
+    Rastrum_SetPathResolver(ResolveForRastrum);
+    InitGraphics(1);
+    CreateBuffer(800, 700);
+    LoadImage(1, ".\\RES\\cred\\img\\BG.png");
+    std::vector<std::string> texts;
+    for (int i = 0; i < 17; ++i) {
+        texts.push_back("Credits line number " + std::to_string(i + 1));
+    }
+    for (auto _ : state) {
+        DrawImage(1, 0, 0, 0);
+        for (int i = 0; i < 17; ++i) {
+            DrawText(texts[i].c_str(), "SF Movie Poster", 25, 11, 15 + 40 * i, 780, 30, 255, 255,
+                     255, 255, 1);
+        }
+        benchmark::ClobberMemory();
+    }
+    FreeGraphics();
+    FreeBuffer();
+}
+
 } // namespace
 
+BENCHMARK(BM_CreditsPaintIntoBuffer)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MainMenuIdleCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreditsScrollingCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OptionsIdleCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
