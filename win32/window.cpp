@@ -335,10 +335,11 @@ void PumpSdl(uint64_t t)
             }
             break;
         case SDL_MOUSEMOTION:
-            QueueInput(h, WM_MOUSEMOVE, 0,
-                       MAKELPARAM(std::clamp(ev.motion.x, 0, kClientW - 1),
-                                  std::clamp(ev.motion.y, 0, kClientH - 1)),
-                       t, true);
+            // As on Windows, a pointer outside the client area moves nothing.
+            if (ev.motion.x < 0 || ev.motion.y < 0 || ev.motion.x >= kClientW ||
+                ev.motion.y >= kClientH)
+                break;
+            QueueInput(h, WM_MOUSEMOVE, 0, MAKELPARAM(ev.motion.x, ev.motion.y), t, true);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
