@@ -163,3 +163,43 @@ TEST(KeySettingsMenu, WaitingSurvivesACloseRequest)
 }
 
 } // namespace
+
+namespace {
+
+TEST(KeySettingsMenu, ExplanationPanelShowsTheState)
+{
+    harness::GameDir dir;
+    const std::string d = "res/keys/img/";
+    menutest::PutImage(dir, d + "Explanation.png", 100, 100, 0, 200, 0);
+    menutest::PutImage(dir, d + "ExplanationActive.png", 100, 100, 0, 0, 200);
+    menutest::PutImage(dir, d + "ExplanationFault.png", 100, 100, 200, 0, 0);
+    menutest::PutImage(dir, d + "ArrowUp.png", 55, 60, 60, 60, 60);
+    menutest::PutImage(dir, d + "ArrowUpActive.png", 55, 60, 250, 250, 0);
+    Script s = ToKeySettings();
+    s.Do("screenshot browse.png").Do("press VK_RETURN").Do("screenshot wait.png");
+    s.Do("keydown VK_ESCAPE").Do("screenshot fault.png").Do("keydown F").Do("screenshot bound.png");
+    s.Do("press VK_DOWN").Do("screenshot moved.png");
+    const auto run = menutest::PlayTraced(dir, s.Text());
+    ASSERT_EQ(run.result.exitCode, 0) << run.result.err;
+    struct Expect
+    {
+        const char* shot;
+        Uint8 r, g, b;    // the panel at (50, 290)
+        bool upHighlight; // button 2 at (270, 325) highlighted
+    };
+    for (const Expect& e :
+         {Expect{"browse.png", 0, 200, 0, true}, Expect{"wait.png", 0, 0, 200, true},
+          Expect{"fault.png", 200, 0, 0, true}, Expect{"bound.png", 0, 200, 0, true},
+          Expect{"moved.png", 0, 200, 0, false}}) {
+        menutest::Picture pic(dir.path() / e.shot);
+        ASSERT_TRUE(pic.Ok()) << e.shot;
+        const SDL_Color panel = pic.At(100, 340);
+        EXPECT_EQ(panel.r, e.r) << e.shot;
+        EXPECT_EQ(panel.g, e.g) << e.shot;
+        EXPECT_EQ(panel.b, e.b) << e.shot;
+        const SDL_Color up = pic.At(297, 355);
+        EXPECT_EQ(up.r == 250 && up.g == 250, e.upHighlight) << e.shot;
+    }
+}
+
+} // namespace

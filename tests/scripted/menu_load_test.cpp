@@ -155,3 +155,35 @@ TEST(LevelChoice, DigitsSurviveLeavingAndComingBack)
 }
 
 } // namespace
+
+namespace {
+
+TEST(LevelChoice, DrawsTheTypedDigitsInTheirColourAndPlace)
+{
+    harness::GameDir dir;
+    menutest::PutImage(dir, "res/menu/img/BG.png", 800, 700, 0, 0, 0);
+    Script s;
+    s.MenuTo(3).Do("screenshot empty.png").Do("keydown VK_SHIFT").Do("type 808");
+    s.Do("screenshot typed.png");
+    const auto run = menutest::PlayTraced(dir, s.Text());
+    ASSERT_EQ(run.result.exitCode, 0) << run.result.err;
+    // (255, 128, 255) and its blends with black: red and blue well above green.
+    auto pink = [](SDL_Color c) {
+        return c.r > 120 && c.b > 120 && c.g + 40 < c.r && c.g + 40 < c.b;
+    };
+    auto white = [](SDL_Color c) { return c.r > 200 && c.g > 200 && c.b > 200; };
+    menutest::Picture empty(dir.path() / "empty.png");
+    menutest::Picture typed(dir.path() / "typed.png");
+    ASSERT_TRUE(empty.Ok());
+    ASSERT_TRUE(typed.Ok());
+    EXPECT_EQ(empty.Count(0, 0, 800, 700, pink), 0);
+    EXPECT_GT(typed.Count(120, 450, 740, 510, pink), 30) << "the digits";
+    EXPECT_EQ(typed.Count(0, 0, 800, 445, pink), 0);
+    EXPECT_EQ(typed.Count(0, 515, 800, 700, pink), 0);
+    // Both instruction texts are white, in their boxes.
+    EXPECT_GT(typed.Count(120, 300, 740, 450, white), 30);
+    EXPECT_GT(typed.Count(120, 600, 740, 660, white), 30);
+    EXPECT_EQ(typed.Count(0, 0, 800, 295, white), 0);
+}
+
+} // namespace
