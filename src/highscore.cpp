@@ -27,6 +27,23 @@ std::string CutName(const std::string& name)
     return cut;
 }
 
+// Names are bytes from a file; the dump is UTF-8, so bytes above 127 are
+// taken as Latin-1.
+std::string ToUtf8(const std::string& bytes)
+{
+    std::string out;
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b < 0x80) {
+            out.push_back(ch);
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (b >> 6)));
+            out.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 void HighScoreInit()
@@ -118,7 +135,7 @@ nlohmann::json DumpHighScores()
 {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& entry : scoreList) {
-        list.push_back({{"name", entry.name}, {"score", entry.score}});
+        list.push_back({{"name", ToUtf8(entry.name)}, {"score", entry.score}});
     }
     return list;
 }

@@ -163,6 +163,11 @@ TEST_F(HighScoreTest, DumpListsTwentyEntries)
     EXPECT_EQ(d[0]["name"], "P1");
     EXPECT_EQ(d[0]["score"], 2000);
     EXPECT_EQ(d[19]["score"], 100);
+    THighScores t;
+    t[0].name = "\xff\x80\x01Z";
+    SetHighScores(t);
+    EXPECT_EQ(DumpHighScores()[0]["name"], "\xc3\xbf\xc2\x80\x01Z");
+    EXPECT_NO_THROW(DumpHighScores().dump()); // bytes from a damaged file still dump
 }
 
 } // namespace
