@@ -284,6 +284,17 @@ TEST_F(LevelTest, CountsEveryReadThatResolvesToAnOrdinaryClass)
     EXPECT_EQ(l.time, 0u);
 }
 
+TEST_F(LevelTest, BossAsFirstClassMakesUnknownNamesCountNothing)
+{
+    p1EC.push_front(TEnemyClassNode{Class("FIRSTBOSS", true), true});
+    Write("data/004.LVL", CrLf({"NORM", "10", "NOBODY", "A", "NOBODY", ""}));
+    bool ok = false;
+    const TLevel l = LoadLevel(4, true, ok);
+    EXPECT_EQ(l.boss, &p1EC.front().enemyClass);
+    EXPECT_EQ(l.numOfEnemies, 1u);
+    EXPECT_EQ(Enabled(), (std::set<std::string>{"A"}));
+}
+
 TEST_F(LevelTest, HeaderOnlyWhenEnemiesAreNotLoaded)
 {
     Write("data/1000.LVL", CrLf({"BIKE", "77", "BOSS", "A", ""}));
