@@ -192,8 +192,12 @@ void RecordChecks(uint64_t t, bool isTick)
         const uint64_t at = l.nextCheck;
         l.nextCheck += 1000;
         if (!l.playingHook || !l.playingHook() || !l.hashHook) continue;
-        l.now = std::max(l.now, at);
-        RecordLine(at, "check " + Hex(l.hashHook()));
+        // The state has not changed since `at`: hash it as a replay sees it then.
+        const uint64_t later = l.now;
+        l.now = at;
+        const uint64_t hash = l.hashHook();
+        l.now = std::max(later, at);
+        RecordLine(at, "check " + Hex(hash));
     }
 }
 
