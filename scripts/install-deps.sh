@@ -8,7 +8,7 @@ packages=(
     libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libsdl2-ttf-dev
     libfontconfig-dev fontconfig fonts-bebas-neue fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-    xvfb xdotool x11-utils xauth
+    xvfb xdotool x11-utils x11-apps xauth util-linux
     clang libclang-rt-14-dev lame librsvg2-bin python3
 )
 
