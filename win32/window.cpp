@@ -705,7 +705,10 @@ BOOL GetMessageA(MSG* out, HWND, UINT, UINT)
             RecordInput(p.msg);
             return deliver(p.msg, p.translate);
         }
-        if (scriptAt != kNever && scriptAt <= tick && scriptAt <= real) {
+        // A paint that is due now comes before script input of a later instant.
+        const bool paintDue = MainWindow() != nullptr && MainWindow()->invalid;
+        if (scriptAt != kNever && scriptAt <= tick && scriptAt <= real &&
+            !(paintDue && scriptAt > l.now)) {
             if (scriptAt > limit) {
                 l.now = limit;
                 EndRun(0);

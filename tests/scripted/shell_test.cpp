@@ -184,3 +184,24 @@ TEST(Shell, ARecordingReplaysToTheSameState)
 }
 
 } // namespace
+
+namespace {
+
+// A repaint asked for at one instant is delivered at that instant, before
+// script input of a later one; input of the same instant goes first.
+TEST(Shell, ARepaintComesAtItsOwnInstantBeforeLaterInput)
+{
+    GameDir g;
+    auto r = g.Play("100 keydown VK_DOWN\n100 keydown VK_DOWN\n250 keydown VK_UP\n300 quit\n",
+                    {"--trace", g.str() + "/trace.txt"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::vector<std::string> order;
+    for (const auto& w : TraceWords(g.Read("trace.txt"))) {
+        if (w.size() >= 3 && w[0] != "0") order.push_back(w[0] + " " + w[2]);
+    }
+    const std::vector<std::string> expected = {"100 WM_KEYDOWN", "100 WM_KEYDOWN", "100 WM_PAINT",
+                                               "250 WM_KEYDOWN", "250 WM_PAINT"};
+    EXPECT_EQ(order, expected);
+}
+
+} // namespace
