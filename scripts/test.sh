@@ -1,10 +1,27 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors, and runs every test.
+# Installs what is missing, builds everything with warnings as errors, and runs every test:
+# first in a normal build, then in a build with AddressSanitizer (leak checking on) and
+# UndefinedBehaviorSanitizer, where any report fails the run.
+# ZODUZOR_SKIP_SANITIZE=1 leaves out the second build (a quicker run while developing).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${ZODUZOR_TEST_BUILD:-$root/build-test}"
+jobs="$(nproc)"
 bash "$root/scripts/install-deps.sh"
+
+echo "== Normal build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZODUZOR_WERROR=ON >/dev/null
-cmake --build "$build" -j"$(nproc)"
-cd "$build"
-ctest --output-on-failure -j"$(nproc)" "$@"
+cmake --build "$build" -j"$jobs"
+(cd "$build" && ctest --output-on-failure -j"$jobs" "$@")
+
+if [ "${ZODUZOR_SKIP_SANITIZE:-0}" != "1" ]; then
+    echo "== Sanitizer build (AddressSanitizer, LeakSanitizer, UndefinedBehaviorSanitizer)"
+    san="${build}-sanitize"
+    cmake -S "$root" -B "$san" -DCMAKE_BUILD_TYPE=Debug -DZODUZOR_WERROR=ON \
+        -DZODUZOR_SANITIZE=ON -DZODUZOR_BENCH=OFF >/dev/null
+    cmake --build "$san" -j"$jobs"
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+    (cd "$san" && ctest --output-on-failure -j"$jobs" "$@")
+fi
