@@ -1,0 +1,438 @@
+// Faults of the game's files: a missing, empty or unreadable data folder, no
+// credits, damaged settings and high-score files, a folder the game may not
+// write, and the game killed while it writes its table.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "../soak/soak_checks.h"
+#include "harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using harness::CrLf;
+using harness::GameDir;
+using nlohmann::json;
+
+const std::string kDefaultSettings =
+    "100\r\n102\r\n 97\r\n 98\r\n 99\r\n101\r\n 38\r\n 40\r\n 37\r\n 39\r\n 32\r\n 27\r\n 2\r\n1\r\n1";
+const std::vector<int> kDefaultKeys = {100, 102, 97, 98, 99, 101, 38, 40, 37, 39, 32, 27};
+
+// A data folder where holding fire from the start shoots down the only
+// boss at once: every game scores 100 and ends in the name entry.
+void MakeQuickWin(const GameDir& dir)
+{
+    std::error_code ec;
+    fs::remove_all(dir / "data", ec);
+    dir.Write("data/HEROBULLET.blt", CrLf({"HEROBULLET", "0", "0", "0", "0", "10", "10.000", "0.000"}));
+    dir.Write("data/KING.bss", CrLf({"KING", "FALSE", "FALSE", "FALSE", "FALSE", "1", "HEROBULLET", "0", "66", "1"}));
+    dir.Write("data/001.LVL", CrLf({"NORM", "0", "KING", ""}, false));
+    std::string settings;
+    for (int key : kDefaultKeys) {
+        settings += std::to_string(key) + "\r\n";
+    }
+    dir.Write("UserSettings.list", settings + "2\r\n1\r\n0");
+}
+
+// One scored game from the main menu, starting at `t` ms; the name is typed
+// and entered. Returns the script and moves t past the game.
+std::string ScoredGame(uint64_t& t, const std::string& name)
+{
+    auto at = [&](uint64_t d, const std::string& e) { return std::to_string(t + d) + " " + e + "\n"; };
+    std::string s = at(0, "press VK_RETURN") + at(41 * 38 + 20, "keydown VK_SPACE") +
+                    at(41 * 300, "keyup VK_SPACE") + at(41 * 300 + 30, "type " + name) +
+                    at(41 * 300 + 60, "press VK_RETURN");
+    t += 41 * 300 + 500;
+    return s;
+}
+
+// A valid table of twenty entries scoring 90 down to 14.
+std::string OldTable()
+{
+    std::vector<std::string> lines;
+    for (int k = 0; k < 20; ++k) {
+        std::string score = std::to_string(90 - 4 * k);
+        lines.push_back("OLD" + std::to_string(k));
+        lines.push_back(std::string(10 - score.size(), ' ') + score);
+    }
+    return CrLf(lines);
+}
+
+json Keys(const json& dump) { return dump["settings"]["keys"]; }
+
+// ---------------------------------------------------------------- data folder
+
+struct DataCase
+{
+    const char* what;
+    void (*spoil)(const GameDir&);
+};
+
+class BrokenDataFolder : public ::testing::TestWithParam<DataCase>
+{
+};
+
+// Play finds no first level: the game is over at once and the menu is back.
+TEST_P(BrokenDataFolder, PlayEndsAtOnceAndTheMenuReturns)
+{
+    GameDir dir;
+    GetParam().spoil(dir);
+    const auto r = dir.Play("500 press VK_RETURN\n1500 dump a.json\n1600 press VK_RETURN\n"
+                            "2600 dump b.json\n2700 quit\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* f : {"a.json", "b.json"}) {
+        const json d = dir.Dump(f);
+        EXPECT_EQ(d["operationMode"], "MENU") << f;
+        EXPECT_TRUE(d["game"]["isGameOver"].get<bool>()) << f;
+    }
+    EXPECT_FALSE(dir.Exists("HighScores.list"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, BrokenDataFolder,
+                         ::testing::Values(DataCase{"missing", [](const GameDir& d) { fs::remove_all(d / "data"); }},
+                                           DataCase{"empty",
+                                                    [](const GameDir& d) {
+                                                        fs::remove_all(d / "data");
+                                                        fs::create_directory(d / "data");
+                                                    }},
+                                           DataCase{"a plain file",
+                                                    [](const GameDir& d) {
+                                                        fs::remove_all(d / "data");
+                                                        d.Write("data", "not a folder");
+                                                    }},
+                                           DataCase{"level files are folders",
+                                                    [](const GameDir& d) {
+                                                        fs::remove(d / "data/001.LVL");
+                                                        fs::create_directory(d / "data/001.LVL");
+                                                    }}),
+                         [](const auto& info) {
+                             std::string n = info.param.what;
+                             for (char& c : n) {
+                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             }
+                             return n;
+                         });
+
+TEST(Faults, MissingCreditsSayWhyAndTheScreenStillLeaves)
+{
+    GameDir dir;
+    fs::remove(dir / "data/credits.txt");
+    // Credits are the sixth button: four steps down from Play.
+    const auto r = dir.Play("500 press VK_DOWN\n600 press VK_DOWN\n700 press VK_DOWN\n800 press VK_DOWN\n"
+                            "900 press VK_RETURN\n3000 dump c.json\n3100 press VK_ESCAPE\n3200 dump m.json\n"
+                            "3300 quit\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("Error: No credits file found."), std::string::npos) << r.err;
+    const json c = dir.Dump("c.json");
+    EXPECT_EQ(c["operationMode"], "CRED");
+    EXPECT_EQ(c["credits"]["numOfLines"], 0);
+    EXPECT_EQ(dir.Dump("m.json")["operationMode"], "MENU");
+}
+
+// ---------------------------------------------------------------- settings file
+
+struct SettingsCase
+{
+    const char* what;
+    std::string text;
+    std::vector<int> keys; // expected in force
+    int playMode, difficulty, mouse;
+};
+
+class DamagedSettings : public ::testing::TestWithParam<SettingsCase>
+{
+};
+
+// Whatever is bad takes its default; the rest is kept; the file is valid again.
+TEST_P(DamagedSettings, BadValuesTakeDefaultsAndTheFileIsRewritten)
+{
+    const SettingsCase& c = GetParam();
+    GameDir dir;
+    dir.Write("UserSettings.list", c.text);
+    const auto r = dir.Play("100 dump d.json\n200 quit\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json s = dir.Dump("d.json")["settings"];
+    EXPECT_EQ(s["keys"], json(c.keys));
+    EXPECT_EQ(s["playMode"], c.playMode);
+    EXPECT_EQ(s["difficulty"], c.difficulty);
+    EXPECT_EQ(s["mouseControl"], c.mouse);
+    const std::string file = dir.Read("UserSettings.list");
+    EXPECT_EQ(soak::CheckSettingsText(file), "") << file;
+    // The file now holds what is in force.
+    std::vector<int> keysInFile;
+    for (size_t i = 0; i < 12; ++i) {
+        keysInFile.push_back(std::stoi(file.substr(5 * i, 3)));
+    }
+    EXPECT_EQ(keysInFile, c.keys);
+    EXPECT_EQ(file.substr(60), " " + std::to_string(c.playMode) + "\r\n" + std::to_string(c.difficulty) +
+                                   "\r\n" + std::to_string(c.mouse));
+}
+
+std::vector<int> KeysWith(size_t slot, int key)
+{
+    std::vector<int> keys = kDefaultKeys;
+    keys[slot] = key;
+    return keys;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, DamagedSettings,
+    ::testing::Values(
+        SettingsCase{"garbage", std::string("\x00\xff\x7f garbage \x1a\x01", 16), kDefaultKeys, 2, 1, 1},
+        SettingsCase{"empty", "", kDefaultKeys, 2, 1, 1},
+        SettingsCase{"truncated", "65\r\n66\r\n 9", {65, 66, 9, 98, 99, 101, 38, 40, 37, 39, 32, 27}, 2, 1, 1},
+        SettingsCase{"settings out of range", kDefaultSettings.substr(0, 60) + " 9\r\n0\r\n7", kDefaultKeys, 2, 1, 1},
+        SettingsCase{"key too big", "300" + kDefaultSettings.substr(3), kDefaultKeys, 2, 1, 1},
+        SettingsCase{"key zero", "100\r\n  0" + kDefaultSettings.substr(8), kDefaultKeys, 2, 1, 1},
+        SettingsCase{"number too long", "100\r\n102\r\n99999999999999999999999" + kDefaultSettings.substr(13),
+                     kDefaultKeys, 2, 1, 1},
+        SettingsCase{"sign and letters", "-5\r\n 7x\r\n 97" + kDefaultSettings.substr(13), kDefaultKeys, 2, 1, 1},
+        SettingsCase{"good values after bad ones",
+                     "65\r\n66\r\n67\r\n68\r\n69\r\n70\r\n71\r\n72\r\n73\r\n74\r\n75\r\nx\r\n4\r\n3\r\n0",
+                     {65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 27}, 4, 3, 0}),
+    [](const auto& info) {
+        std::string n = info.param.what;
+        for (char& c : n) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return n;
+    });
+
+TEST(Faults, AValidSettingsFileInAnotherLayoutIsReadAndLeftAlone)
+{
+    GameDir dir;
+    const std::string text = "65 66 67 68 69 70 71 72 73 74 75 76 3 4 0";
+    dir.Write("UserSettings.list", text);
+    ASSERT_EQ(dir.Play("100 dump d.json\n200 quit\n").exitCode, 0);
+    const json s = dir.Dump("d.json")["settings"];
+    EXPECT_EQ(s["keys"], json({65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76}));
+    EXPECT_EQ(s["difficulty"], 4);
+    EXPECT_EQ(dir.Read("UserSettings.list"), text);
+}
+
+// ---------------------------------------------------------------- high-score file
+
+struct ScoresCase
+{
+    const char* what;
+    std::string text;
+};
+
+class DamagedHighScores : public ::testing::TestWithParam<ScoresCase>
+{
+};
+
+// Read without a crash, shown, and left as it is until a name is entered;
+// a later name entry writes a valid table again.
+TEST_P(DamagedHighScores, ReadShownAndRewrittenValid)
+{
+    GameDir dir;
+    MakeQuickWin(dir);
+    dir.Write("HighScores.list", GetParam().text);
+    uint64_t t = 3000;
+    // The high-score menu (fifth button), then a scored game.
+    std::string s = "500 press VK_DOWN\n600 press VK_DOWN\n700 press VK_DOWN\n800 press VK_RETURN\n"
+                    "1000 dump h.json\n1100 press VK_ESCAPE\n";
+    s += ScoredGame(t, "NEW");
+    s += std::to_string(t) + " dump after.json\n" + std::to_string(t + 100) + " quit\n";
+    // The file is untouched until the name entry.
+    const auto r = dir.Play(s);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json h = dir.Dump("h.json");
+    EXPECT_EQ(h["operationMode"], "HIGH");
+    ASSERT_EQ(h["highScores"].size(), 20u);
+    const json after = dir.Dump("after.json");
+    EXPECT_EQ(after["operationMode"], "MENU");
+    const std::string file = dir.Read("HighScores.list");
+    // Forty CR LF lines, each score right-aligned in ten columns.
+    bool complete = false;
+    const auto lines = soak::CrLfLines(file, complete);
+    ASSERT_TRUE(complete);
+    ASSERT_EQ(lines.size(), 40u);
+    for (size_t k = 0; k < 20; ++k) {
+        uint64_t score = 0;
+        EXPECT_TRUE(lines[2 * k + 1].size() == 10 && soak::ParseAligned(lines[2 * k + 1], 10, score))
+            << lines[2 * k + 1];
+        EXPECT_LE(lines[2 * k].size(), 10u);
+    }
+    EXPECT_NE(file.find("NEW\r\n       100\r\n"), std::string::npos) << file;
+}
+
+std::string Lines(std::initializer_list<std::string> l) { return CrLf(std::vector<std::string>(l)); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, DamagedHighScores,
+    ::testing::Values(ScoresCase{"binary", std::string("\x00\x01\xff\xfe\r\n\x00\x00 12\r\n\x1a\x1a", 14)},
+                      ScoresCase{"one huge line", std::string(200000, 'A')},
+                      ScoresCase{"huge numbers", Lines({"A", "99999999999999999999999999", "B",
+                                                        "4294967296", "C", "4294967295"})},
+                      ScoresCase{"LF only", "ANNA\n       120\nBOB\n        50\n"},
+                      ScoresCase{"scores are words", Lines({"A", "ten", "B", "  12abc", "C", ""})},
+                      ScoresCase{"long names", Lines({"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "80", "X", "70"})},
+                      ScoresCase{"empty", ""}),
+    [](const auto& info) {
+        std::string n = info.param.what;
+        for (char& c : n) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return n;
+    });
+
+TEST(Faults, HighScoresAreReadByTheRules)
+{
+    GameDir dir;
+    dir.Write("HighScores.list", "ANNA\r\n  120 extra\r\nBOB\n7x\r\nTOOLONGNAMEHERE\r\n5\r\n");
+    ASSERT_EQ(dir.Play("100 dump d.json\n200 quit\n").exitCode, 0);
+    const json h = dir.Dump("d.json")["highScores"];
+    ASSERT_EQ(h.size(), 20u);
+    EXPECT_EQ(h[0], json({{"name", "ANNA"}, {"score", 120}}));
+    EXPECT_EQ(h[1], json({{"name", "BOB"}, {"score", 7}}));
+    EXPECT_EQ(h[2]["name"], "TOOLONGNAM");
+    EXPECT_EQ(h[19], json({{"name", ""}, {"score", 0}}));
+}
+
+// ---------------------------------------------------------------- unwritable folder
+
+// Runs the game in dir, which it may read but not write; dumps go to
+// dir/out, which it may write.
+harness::RunResult PlayReadOnly(const GameDir& dir, const std::string& script)
+{
+    dir.Write("test.script", script);
+    fs::create_directories(dir / "out");
+    chmod((dir / "out").c_str(), 0777);
+    std::vector<std::string> game = {ZODUZOR_BINARY, "--dir", dir.str(), "--headless", "--script",
+                                     (dir / "test.script").string()};
+    if (geteuid() == 0) {
+        // Permission bits do not bind root: run as an unprivileged user.
+        std::vector<std::string> args = {"--reuid=65534", "--regid=65534", "--clear-groups"};
+        args.insert(args.end(), game.begin(), game.end());
+        chmod(dir.path().c_str(), 0755);
+        return harness::Run("/usr/bin/setpriv", args, dir.str());
+    }
+    chmod(dir.path().c_str(), 0555);
+    auto r = harness::Run(game[0], {game.begin() + 1, game.end()}, dir.str());
+    chmod(dir.path().c_str(), 0755);
+    return r;
+}
+
+bool CanDropPrivileges()
+{
+    return geteuid() != 0 || access("/usr/bin/setpriv", X_OK) == 0;
+}
+
+TEST(Faults, SettingsThatCannotBeSavedSaySoAndKeepTheOldFile)
+{
+    if (!CanDropPrivileges()) {
+        GTEST_SKIP() << "no setpriv to leave root";
+    }
+    GameDir dir;
+    dir.Write("UserSettings.list", kDefaultSettings);
+    // Options, difficulty up to 3, then its Return row.
+    const auto r = PlayReadOnly(dir, "500 press VK_DOWN\n600 press VK_DOWN\n700 press VK_RETURN\n"
+                                     "800 press VK_DOWN\n900 press VK_RIGHT\n1000 press VK_RIGHT\n"
+                                     "1100 press VK_DOWN\n1200 press VK_DOWN\n1300 press VK_DOWN\n"
+                                     "1400 press VK_RETURN\n1500 dump out/a.json\n1600 quit\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("Error: The settings could not be saved."), std::string::npos) << r.err;
+    const json a = dir.Dump("out/a.json");
+    EXPECT_EQ(a["operationMode"], "MENU");
+    EXPECT_EQ(a["settings"]["difficulty"], 3) << "the change is in force for this run";
+    EXPECT_EQ(dir.Read("UserSettings.list"), kDefaultSettings);
+    EXPECT_FALSE(dir.Exists("UserSettings.list.tmp"));
+}
+
+TEST(Faults, AHighScoreTableThatCannotBeSavedSaysSoAndKeepsTheOldFile)
+{
+    if (!CanDropPrivileges()) {
+        GTEST_SKIP() << "no setpriv to leave root";
+    }
+    GameDir dir;
+    MakeQuickWin(dir);
+    dir.Write("HighScores.list", OldTable());
+    uint64_t t = 500;
+    std::string s = ScoredGame(t, "ZED");
+    s += std::to_string(t) + " dump out/a.json\n" + std::to_string(t + 100) + " quit\n";
+    const auto r = PlayReadOnly(dir, s);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("Error: The high-score table could not be saved."), std::string::npos) << r.err;
+    const json a = dir.Dump("out/a.json");
+    EXPECT_EQ(a["operationMode"], "MENU") << "the game goes on to the menu";
+    EXPECT_EQ(a["highScores"][0], json({{"name", "ZED"}, {"score", 100}}));
+    EXPECT_EQ(dir.Read("HighScores.list"), OldTable());
+}
+
+TEST(Faults, NoSettingsFileAndAFolderThatCannotBeWrittenStartsWithDefaults)
+{
+    if (!CanDropPrivileges()) {
+        GTEST_SKIP() << "no setpriv to leave root";
+    }
+    GameDir dir;
+    const auto r = PlayReadOnly(dir, "100 dump out/a.json\n200 quit\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Keys(dir.Dump("out/a.json")), json(kDefaultKeys));
+    EXPECT_FALSE(dir.Exists("UserSettings.list"));
+}
+
+// ---------------------------------------------------------------- killed mid-write
+
+// The game writes its table after each of many games and is killed at
+// random moments: whatever is on disk is always a whole valid table, and the
+// next start reads it.
+TEST(Faults, KilledWhileWritingTheTableLeavesAWholeTable)
+{
+    GameDir dir;
+    MakeQuickWin(dir);
+    dir.Write("HighScores.list", OldTable());
+    uint64_t t = 500;
+    std::string s;
+    for (int g = 0; g < 60; ++g) {
+        s += ScoredGame(t, "K" + std::to_string(g));
+    }
+    s += std::to_string(t) + " quit\n";
+    dir.Write("kill.script", s);
+
+    std::mt19937 rng(20240607);
+    int replaced = 0;
+    for (int round = 0; round < 12; ++round) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            if (chdir(dir.path().c_str()) != 0) {
+                _exit(127);
+            }
+            const int devnull = open("/dev/null", O_WRONLY);
+            dup2(devnull, 2);
+            execl(ZODUZOR_BINARY, ZODUZOR_BINARY, "--dir", dir.path().c_str(), "--headless", "--script",
+                  "kill.script", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(50, 2500)(rng)));
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        const std::string table = dir.Read("HighScores.list");
+        ASSERT_EQ(soak::CheckHighScoresText(table), "") << "round " << round << ":\n" << table;
+        replaced += table != OldTable();
+    }
+    // The table read at the next start is the one on disk.
+    fs::remove(dir / "HighScores.list.tmp");
+    const std::string table = dir.Read("HighScores.list");
+    ASSERT_EQ(dir.Play("100 dump d.json\n200 quit\n").exitCode, 0);
+    const json h = dir.Dump("d.json")["highScores"];
+    EXPECT_EQ(h[0]["score"], table.find("       100\r\n") != std::string::npos ? 100 : 90);
+    RecordProperty("rounds_that_wrote", replaced);
+}
+
+} // namespace
