@@ -17,6 +17,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
 #include "rastrum.h"
 #include "win32.h"
 
@@ -25,87 +26,27 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-fs::path GameBinary()
-{
-    if (const char* env = std::getenv("ZODUZOR_BINARY")) {
-        return env;
-    }
-    // The benchmark lives in <build>/bench, the game in <build>.
-    return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "zoduzor";
-}
-
-// User plus system CPU of a process, in seconds.
-double CpuSeconds(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t close = stat.rfind(')');
-    if (close == std::string::npos) {
-        return 0.0;
-    }
-    std::istringstream fields(stat.substr(close + 2));
-    std::string field;
-    double ticks = 0.0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14 || i == 15) { // utime, stime
-            ticks += std::stod(field);
-        }
-    }
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-struct Scratch
-{
-    fs::path dir;
-    Scratch()
-    {
-        dir = fs::temp_directory_path() / ("zoduzor-bench-" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        const fs::path game = fs::path(ZODUZOR_SOURCE_DIR) / "game";
-        for (const char* sub : {"data", "res"}) {
-            if (fs::exists(game / sub)) {
-                fs::copy(game / sub, dir / sub,
-                         fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-            }
-        }
-    }
-    ~Scratch()
-    {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-};
-
 // Starts the game with the script, samples its CPU time between `fromMs`
 // and `toMs` after start and returns the share of one core used then.
 double CpuShare(const std::string& script, int fromMs, int toMs)
 {
-    Scratch scratch;
-    const fs::path scriptFile = scratch.dir / "bench.script";
-    std::ofstream(scriptFile) << script;
-    const fs::path binary = GameBinary();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!std::getenv("DISPLAY")) {
-            setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        }
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        execl(binary.c_str(), binary.c_str(), "--dir", scratch.dir.c_str(), "--script",
-              scriptFile.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    bench::Scratch scratch("cpu");
+    const pid_t pid = bench::StartGame(scratch.dir, script);
     const auto start = Clock::now();
     std::this_thread::sleep_until(start + std::chrono::milliseconds(fromMs));
-    const double cpu0 = CpuSeconds(pid);
+    const double cpu0 = bench::CpuSeconds(pid);
     const auto t0 = Clock::now();
     std::this_thread::sleep_until(start + std::chrono::milliseconds(toMs));
-    const double cpu1 = CpuSeconds(pid);
+    const double cpu1 = bench::CpuSeconds(pid);
     const auto t1 = Clock::now();
     kill(pid, SIGTERM);
     int status = 0;
     waitpid(pid, &status, 0);
     const double wall = std::chrono::duration<double>(t1 - t0).count();
-    return wall > 0 ? (cpu1 - cpu0) / wall : 0.0;
+    if (cpu0 < 0 || cpu1 < 0 || wall <= 0) {
+        return -1.0; // the game was gone before the end of the sample
+    }
+    return (cpu1 - cpu0) / wall;
 }
 
 void ReportShare(benchmark::State& state, const std::string& script, int fromMs, int toMs)
@@ -113,6 +54,10 @@ void ReportShare(benchmark::State& state, const std::string& script, int fromMs,
     double share = 0.0;
     for (auto _ : state) {
         share = CpuShare(script, fromMs, toMs);
+        if (share < 0) {
+            state.SkipWithError("the game ended before the sample was taken");
+            break;
+        }
         state.SetIterationTime((toMs - fromMs) / 1000.0);
     }
     state.counters["cpu_percent_of_core"] = 100.0 * share;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cinttypes>
 #include <cstdio>
 #include <ctime>
@@ -26,8 +27,9 @@ struct HWND__ {
     bool invalid = false;
     bool destroyed = false;
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
+    SDL_Renderer* renderer = nullptr; // only when the window has no surface of its own
     SDL_Texture* texture = nullptr;
+    bool shown = false;       // whether the window's pixels hold the last presented frame
     HDC__ dc{};
 };
 
@@ -119,24 +121,96 @@ bool DropsLateTicks()
     return !L().headless && !L().hasScript && !L().record.is_open();
 }
 
-void Present(void* self, const uint32_t* argb, int width, int height, int pitchBytes)
+// Copies the buffer into the frame the window shows; returns whether any
+// pixel changed. Pixels outside the buffer are black.
+bool TakeFrame(const uint32_t* argb, int width, int height, int pitchBytes)
 {
-    HWND hwnd = self ? static_cast<HDC__*>(self)->hwnd : nullptr;
-    w32::Layer& l = L();
-    if (!argb || width <= 0 || height <= 0) return;
-    l.frame.assign(static_cast<size_t>(kClientW) * kClientH, 0xFF000000u);
-    const int w = std::min(width, kClientW), h = std::min(height, kClientH);
-    for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(
-            reinterpret_cast<const uint8_t*>(argb) + static_cast<ptrdiff_t>(y) * pitchBytes);
-        std::copy(row, row + w, l.frame.begin() + static_cast<ptrdiff_t>(y) * kClientW);
+    std::vector<uint32_t>& frame = L().frame;
+    bool changed = false;
+    if (frame.size() != static_cast<size_t>(kClientW) * kClientH) {
+        frame.assign(static_cast<size_t>(kClientW) * kClientH, 0xFF000000u);
+        changed = true;
     }
-    if (hwnd && hwnd->renderer && hwnd->texture) {
-        SDL_UpdateTexture(hwnd->texture, nullptr, l.frame.data(), kClientW * 4);
+    const int w = std::min(width, kClientW), h = std::min(height, kClientH);
+    for (int y = 0; y < kClientH; ++y) {
+        uint32_t* dst = frame.data() + static_cast<ptrdiff_t>(y) * kClientW;
+        const auto* row = y < h ? reinterpret_cast<const uint32_t*>(
+                                      reinterpret_cast<const uint8_t*>(argb) +
+                                      static_cast<ptrdiff_t>(y) * pitchBytes)
+                                : nullptr;
+        const size_t copied = row ? static_cast<size_t>(w) : 0;
+        if (copied && std::memcmp(dst, row, copied * 4) != 0) {
+            std::memcpy(dst, row, copied * 4);
+            changed = true;
+        }
+        for (uint32_t* p = dst + copied; p != dst + kClientW; ++p) {
+            if (*p != 0xFF000000u) {
+                *p = 0xFF000000u;
+                changed = true;
+            }
+        }
+    }
+    return changed;
+}
+
+// Shows the frame in the window: straight into the window's own surface
+// (no GL, no texture upload), or through the renderer where there is none.
+void ShowFrame(HWND hwnd)
+{
+    const std::vector<uint32_t>& frame = L().frame;
+    if (SDL_Surface* s = hwnd->renderer ? nullptr : SDL_GetWindowSurface(hwnd->window)) {
+        const int w = std::min(s->w, kClientW), h = std::min(s->h, kClientH);
+        if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
+        const Uint32 f = s->format->format;
+        if (f == SDL_PIXELFORMAT_ARGB8888 || f == SDL_PIXELFORMAT_RGB888) {
+            for (int y = 0; y < h; ++y) {
+                std::memcpy(static_cast<uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch,
+                            frame.data() + static_cast<ptrdiff_t>(y) * kClientW,
+                            static_cast<size_t>(w) * 4);
+            }
+        } else {
+            SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_ARGB8888, frame.data(), kClientW * 4, f,
+                              s->pixels, s->pitch);
+        }
+        if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+        hwnd->shown = SDL_UpdateWindowSurface(hwnd->window) == 0;
+        return;
+    }
+    if (hwnd->renderer && hwnd->texture) {
+        SDL_UpdateTexture(hwnd->texture, nullptr, frame.data(), kClientW * 4);
         SDL_RenderClear(hwnd->renderer);
         SDL_RenderCopy(hwnd->renderer, hwnd->texture, nullptr, nullptr);
         SDL_RenderPresent(hwnd->renderer);
+        hwnd->shown = true;
     }
+}
+
+void Present(void* self, const uint32_t* argb, int width, int height, int pitchBytes)
+{
+    HWND hwnd = self ? static_cast<HDC__*>(self)->hwnd : nullptr;
+    if (!argb || width <= 0 || height <= 0) return;
+    const bool changed = TakeFrame(argb, width, height, pitchBytes);
+    // A frame equal to the one the window already shows is not sent again.
+    if (hwnd && hwnd->window && (changed || !hwnd->shown)) ShowFrame(hwnd);
+}
+
+// The window's pixels are lost when it is uncovered or resized: the next
+// frame is shown even if it did not change.
+int ForgetShownFrame(void*, SDL_Event* ev)
+{
+    if (ev->type != SDL_WINDOWEVENT) return 0;
+    switch (ev->window.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        for (auto& w : L().windows) {
+            if (w->window && SDL_GetWindowID(w->window) == ev->window.windowID) w->shown = false;
+        }
+        break;
+    default: break;
+    }
+    return 0;
 }
 
 void RecordLine(uint64_t t, const std::string& text)
@@ -556,8 +630,15 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD, int, 
             L().videoError = SDL_GetError();
             return nullptr;
         }
-        w->renderer = SDL_CreateRenderer(w->window, -1, 0);
-        if (!w->renderer) w->renderer = SDL_CreateRenderer(w->window, -1, SDL_RENDERER_SOFTWARE);
+        // Frames go to the window's own surface, without GL: a software GL
+        // renderer would spend several times the CPU of the copy itself.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (!SDL_GetWindowSurface(w->window)) {
+            w->renderer = SDL_CreateRenderer(w->window, -1, SDL_RENDERER_SOFTWARE);
+            if (!w->renderer) w->renderer = SDL_CreateRenderer(w->window, -1, 0);
+        }
+        static const bool watching = (SDL_AddEventWatch(&w32::ForgetShownFrame, nullptr), true);
+        (void)watching;
         if (w->renderer) {
             SDL_RenderSetLogicalSize(w->renderer, w32::kClientW, w32::kClientH);
             SDL_SetRenderDrawColor(w->renderer, 0, 0, 0, 255);
