@@ -120,6 +120,6 @@ void BM_CreditsPaintIntoBuffer(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_CreditsPaintIntoBuffer)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_MainMenuIdleCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CreditsScrollingCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OptionsIdleCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MainMenuIdleCpu)->Iterations(1)->Repetitions(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CreditsScrollingCpu)->Iterations(1)->Repetitions(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OptionsIdleCpu)->Iterations(1)->Repetitions(1)->UseManualTime()->Unit(benchmark::kMillisecond);
