@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts the game in a window on a virtual X server and drives it with real
-# key presses. Usage: window_test.sh <zoduzor binary> <game folder>
+# Starts the game in a window on a virtual X server, drives it with real key
+# presses and compares an X grab of the window with a headless screenshot.
+# Usage: window_test.sh <zoduzor binary> <game folder>
 set -euo pipefail
 bin="$1"
 content="$2"
