@@ -1,6 +1,7 @@
 // Case-insensitive path lookups stay exact while folders change under them
 // (their listings are cached), and a presented frame replaces the last one
 // wholly, however the two differ in size.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
