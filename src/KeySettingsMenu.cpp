@@ -175,56 +175,26 @@ void CheckKey(HWND hwnd, WPARAM wParam)
 
 namespace KeySettingsMenu {
 
-LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// While waiting for a key, hovering selects nothing.
+bool NotWaiting()
 {
-    if (msg == WM_C_OPMO_BEGIN) {
-        MenuPattern::PlayMenuMusic();
-        screen.currentSelection = kFirstAction;
-        InitGraphics(kImages);
-        CreateBuffer(800, 700);
-        LoadImages();
-        PaintMenu(hwnd);
-        MenuPattern::RequestRepaint(hwnd);
-        return 0;
-    }
-    if (msg == WM_C_OPMO_END) {
-        FreeGraphics();
-        FreeBuffer();
-        return 0;
-    }
-    switch (msg) {
-    case WM_MOUSEMOVE:
-        if (!activated) {
-            CheckMouse(hwnd, lParam);
-        }
-        return 0;
-    case WM_LBUTTONDOWN:
-        screen.StoreButtonDown(lParam);
-        return 0;
-    case WM_LBUTTONUP:
-        if (screen.GetButtonUp(lParam)) {
-            Activate(hwnd);
-        }
-        return 0;
-    case WM_KEYDOWN:
-        CheckKey(hwnd, wParam);
-        return 0;
-    case WM_PAINT:
-        PaintMenu(hwnd);
-        return 0;
-    case WM_CLOSE:
-        SwitchOpMode(hwnd, opModeOPTI);
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
+    return !activated;
 }
+
+void Close(HWND hwnd)
+{
+    SwitchOpMode(hwnd, opModeOPTI);
+}
+
+const MenuPattern::TScreenProcs kProcs{&screen,    kImages,    kFirstAction, nullptr,  LoadImages,
+                                       PaintMenu,  CheckMouse, CheckKey,     Activate, Close,
+                                       NotWaiting, false,      false};
 
 } // namespace KeySettingsMenu
 
 LRESULT WndProcKeys(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return KeySettingsMenu::WndProc(hwnd, msg, wParam, lParam);
+    return MenuPattern::WndProc(KeySettingsMenu::kProcs, hwnd, msg, wParam, lParam);
 }
 
 nlohmann::json DumpKeySettings()

@@ -97,52 +97,14 @@ void CheckKey(HWND hwnd, WPARAM wParam)
 
 namespace HighScoreMenu {
 
-LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_C_OPMO_BEGIN) {
-        MenuPattern::PlayMenuMusic();
-        menu.currentSelection = kReturn;
-        InitGraphics(kImages);
-        CreateBuffer(800, 700);
-        LoadImages();
-        PaintMenu(hwnd);
-        MenuPattern::RequestRepaint(hwnd);
-        return 0;
-    }
-    if (msg == WM_C_OPMO_END) {
-        FreeGraphics();
-        FreeBuffer();
-        return 0;
-    }
-    switch (msg) {
-    case WM_MOUSEMOVE:
-        CheckMouse(hwnd, lParam);
-        return 0;
-    case WM_LBUTTONDOWN:
-        menu.StoreButtonDown(lParam);
-        return 0;
-    case WM_LBUTTONUP:
-        if (menu.GetButtonUp(lParam)) {
-            Activate(hwnd);
-        }
-        return 0;
-    case WM_KEYDOWN:
-        CheckKey(hwnd, wParam);
-        return 0;
-    case WM_PAINT:
-        PaintMenu(hwnd);
-        return 0;
-    case WM_CLOSE:
-        Activate(hwnd);
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-}
+// A close request leaves as Return does.
+const MenuPattern::TScreenProcs kProcs{&menu,     kImages,    kReturn,  nullptr,  LoadImages,
+                                       PaintMenu, CheckMouse, CheckKey, Activate, Activate,
+                                       nullptr,   false,      false};
 
 } // namespace HighScoreMenu
 
 LRESULT WndProcHigh(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return HighScoreMenu::WndProc(hwnd, msg, wParam, lParam);
+    return MenuPattern::WndProc(HighScoreMenu::kProcs, hwnd, msg, wParam, lParam);
 }

@@ -104,57 +104,21 @@ void CheckKey(HWND hwnd, WPARAM wParam)
 
 namespace MainMenu {
 
-LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+void Close(HWND hwnd)
 {
-    if (msg == WM_C_OPMO_BEGIN) {
-        MenuPattern::PlayMenuMusic();
-        menu.currentSelection = kPlay;
-        InitGraphics(kImages);
-        CreateBuffer(800, 700);
-        LoadImages();
-        PaintMenu(hwnd);
-        MenuPattern::RequestRepaint(hwnd);
-        return 0;
-    }
-    if (msg == WM_C_OPMO_END) {
-        CloseSounds();
-        FreeGraphics();
-        FreeBuffer();
-        return 0;
-    }
-    switch (msg) {
-    case WM_MOUSEMOVE:
-        CheckMouse(hwnd, lParam);
-        return 0;
-    case WM_LBUTTONDOWN:
-        menu.StoreButtonDown(lParam);
-        return 0;
-    case WM_LBUTTONUP:
-        if (menu.GetButtonUp(lParam)) {
-            Activate(hwnd);
-        }
-        return 0;
-    case WM_KEYDOWN:
-        CheckKey(hwnd, wParam);
-        return 0;
-    case WM_PAINT:
-        PaintMenu(hwnd);
-        ValidateRect(hwnd, nullptr);
-        return 0;
-    case WM_CLOSE:
-        SwitchOpMode(hwnd, opModeINIT);
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
+    SwitchOpMode(hwnd, opModeINIT);
+    PostQuitMessage(0);
 }
+
+const MenuPattern::TScreenProcs kProcs{&menu,     kImages,    kPlay,    nullptr,  LoadImages,
+                                       PaintMenu, CheckMouse, CheckKey, Activate, Close,
+                                       nullptr,   true,       true};
 
 } // namespace MainMenu
 
 LRESULT WndProcMenu(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return MainMenu::WndProc(hwnd, msg, wParam, lParam);
+    return MenuPattern::WndProc(MainMenu::kProcs, hwnd, msg, wParam, lParam);
 }
 
 nlohmann::json DumpMenu()

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common.h"
+#include "rastrum.h"
 #include "sounds.h"
 
 namespace MenuPattern {
@@ -59,6 +60,60 @@ void PlayMenuMusic()
         mciSendStringA(command.c_str(), nullptr, 0, nullptr);
     }
     PlayBG();
+}
+
+LRESULT WndProc(const TScreenProcs& screen, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_C_OPMO_BEGIN) {
+        PlayMenuMusic();
+        screen.buttons->currentSelection = screen.firstSelection;
+        if (screen.onBegin != nullptr) {
+            screen.onBegin();
+        }
+        InitGraphics(screen.images);
+        CreateBuffer(800, 700);
+        screen.loadImages();
+        screen.paintMenu(hwnd);
+        RequestRepaint(hwnd);
+        return 0;
+    }
+    if (msg == WM_C_OPMO_END) {
+        if (screen.closeSoundsOnEnd) {
+            CloseSounds();
+        }
+        FreeGraphics();
+        FreeBuffer();
+        return 0;
+    }
+    switch (msg) {
+    case WM_MOUSEMOVE:
+        if (screen.hoverAllowed == nullptr || screen.hoverAllowed()) {
+            screen.checkMouse(hwnd, lParam);
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+        screen.buttons->StoreButtonDown(lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        if (screen.buttons->GetButtonUp(lParam)) {
+            screen.activate(hwnd);
+        }
+        return 0;
+    case WM_KEYDOWN:
+        screen.checkKey(hwnd, wParam);
+        return 0;
+    case WM_PAINT:
+        screen.paintMenu(hwnd);
+        if (screen.validateAfterPaint) {
+            ValidateRect(hwnd, nullptr);
+        }
+        return 0;
+    case WM_CLOSE:
+        screen.onClose(hwnd);
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
 }
 
 } // namespace MenuPattern

@@ -45,6 +45,27 @@ uint8_t WrapStep(uint8_t value, int delta, uint8_t lo, uint8_t hi);
 // value + delta when that stays inside lo..hi; otherwise value unchanged.
 uint8_t ClampStep(uint8_t value, int delta, uint8_t lo, uint8_t hi);
 
+// What one button screen does at each step of the shared window procedure.
+struct TScreenProcs
+{
+    TButtons* buttons;
+    uint32_t images;        // how many images the screen loads
+    uint8_t firstSelection; // the selection on entry
+    void (*onBegin)();      // screen state reset on entry (may be null)
+    void (*loadImages)();
+    void (*paintMenu)(HWND);
+    void (*checkMouse)(HWND, LPARAM);
+    void (*checkKey)(HWND, WPARAM);
+    void (*activate)(HWND);
+    void (*onClose)(HWND);
+    bool (*hoverAllowed)();  // null: the mouse always hovers
+    bool closeSoundsOnEnd;   // the main menu stops all sound when it ends
+    bool validateAfterPaint; // the main menu validates the window after painting
+};
+
+// The window procedure of a button screen: entry, exit, mouse, keys, paint, close.
+LRESULT WndProc(const TScreenProcs& screen, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 // Invalidates the whole client area, so the screen paints on the next WM_PAINT.
 void RequestRepaint(HWND hwnd);
 // Opens the menu theme's music under the alias BG and starts it repeating.

@@ -178,55 +178,25 @@ void CheckKey(HWND hwnd, WPARAM wParam)
 
 namespace OptionsMenu {
 
-LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+void ResetPointer()
 {
-    if (msg == WM_C_OPMO_BEGIN) {
-        MenuPattern::PlayMenuMusic();
-        pointerSelection = kRowPlayMode;
-        menu.currentSelection = kRowPlayMode;
-        InitGraphics(kImages);
-        CreateBuffer(800, 700);
-        LoadImages();
-        PaintMenu(hwnd);
-        MenuPattern::RequestRepaint(hwnd);
-        return 0;
-    }
-    if (msg == WM_C_OPMO_END) {
-        FreeGraphics();
-        FreeBuffer();
-        return 0;
-    }
-    switch (msg) {
-    case WM_MOUSEMOVE:
-        CheckMouse(hwnd, lParam);
-        return 0;
-    case WM_LBUTTONDOWN:
-        menu.StoreButtonDown(lParam);
-        return 0;
-    case WM_LBUTTONUP:
-        if (menu.GetButtonUp(lParam)) {
-            Activate(hwnd);
-        }
-        return 0;
-    case WM_KEYDOWN:
-        CheckKey(hwnd, wParam);
-        return 0;
-    case WM_PAINT:
-        PaintMenu(hwnd);
-        return 0;
-    case WM_CLOSE:
-        SwitchOpMode(hwnd, opModeMENU);
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
+    pointerSelection = kRowPlayMode;
 }
+
+void Close(HWND hwnd)
+{
+    SwitchOpMode(hwnd, opModeMENU);
+}
+
+const MenuPattern::TScreenProcs kProcs{
+    &menu,    kImages,  kRowPlayMode, ResetPointer, LoadImages, PaintMenu, CheckMouse,
+    CheckKey, Activate, Close,        nullptr,      false,      false};
 
 } // namespace OptionsMenu
 
 LRESULT WndProcOpti(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return OptionsMenu::WndProc(hwnd, msg, wParam, lParam);
+    return MenuPattern::WndProc(OptionsMenu::kProcs, hwnd, msg, wParam, lParam);
 }
 
 nlohmann::json DumpOptions()
