@@ -25,3 +25,10 @@ if [ "${ZODUZOR_SKIP_SANITIZE:-0}" != "1" ]; then
     export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
     (cd "$san" && ctest --output-on-failure -j"$jobs" "$@")
 fi
+
+# Fuzzing of every reader of outside input, for a bounded time: in CI (CI set),
+# or when ZODUZOR_FUZZ_SECONDS gives the seconds per target.
+if [ -n "${CI:-}" ] || [ -n "${ZODUZOR_FUZZ_SECONDS:-}" ]; then
+    echo "== Fuzzing"
+    bash "$root/scripts/fuzz.sh" "${ZODUZOR_FUZZ_SECONDS:-45}"
+fi

@@ -33,6 +33,11 @@ void LoadClasses()
               "SCOUT\r\nFALSE\r\nTRUE\r\nFALSE\r\nFALSE\r\n5\r\nSHOT\r\n2\r\n1\r\n30\r\n");
     WriteFile("data/KING.bss",
               "KING\r\nTRUE\r\nTRUE\r\nTRUE\r\nTRUE\r\n500\r\nSHOT\r\n5\r\n66\r\n10\r\n");
+    // The three effects a level opens (headless, their contents are not read).
+    std::filesystem::create_directories("res/norm/snd");
+    for (const char* effect : {"KillEnemy", "Fire", "KillBoss"}) {
+        WriteFile(std::string("res/norm/snd/") + effect + ".wav", "");
+    }
     fuzz::ClearGameData();
     LoadBulletClasses();
     LoadEnemyClasses();
@@ -84,5 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK((enabled == 0) == (full.numOfEnemies == 0), "count without an enabled class");
     const auto sounds = w32::OpenSounds();
     FUZZ_CHECK(sounds.size() == 3, std::to_string(sounds.size()));
+    for (const auto& s : sounds) {
+        FUZZ_CHECK(s.alias == "KillEnemy" || s.alias == "Fire" || s.alias == "KillBoss", s.alias);
+    }
     return 0;
 }
