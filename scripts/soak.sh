@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 virtual_ms=${1:-1800000}
 seed=${2:-1}
 build=${SOAK_BUILD:-$here/build-soak-asan}
-rss_limit_mb=${SOAK_RSS_LIMIT_MB:-300}
+rss_limit_mb=${SOAK_RSS_LIMIT_MB:-200}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$here" -B "$build" -DZODUZOR_SANITIZE=ON -DZODUZOR_BENCH=OFF

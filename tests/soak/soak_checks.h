@@ -124,7 +124,7 @@ inline std::string CheckHighScoresText(const std::string& text)
 inline std::string CheckDump(const nlohmann::json& d)
 {
     try {
-        if (!d.at("time").is_number_unsigned() || !d.at("operationMode").is_string()) {
+        if (!d.at("time").is_number_integer() || d.at("time").get<int64_t>() < 0 || !d.at("operationMode").is_string()) {
             return "dump: no time or operation mode";
         }
         const auto& s = d.at("settings");

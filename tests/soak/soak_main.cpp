@@ -35,7 +35,7 @@ struct Options
     fs::path work;
     uint64_t virtualMs = 180000;
     uint64_t seed = 1;
-    long rssLimitMb = 300;
+    long rssLimitMb = 200;
     int realTimeoutSec = 1800;
     bool keep = false;
 };
@@ -94,7 +94,14 @@ bool ParseArgs(int argc, char** argv, Options& o)
             return Usage();
         }
     }
-    return !o.game.empty() && !o.content.empty() && !o.work.empty() ? true : Usage();
+    if (o.game.empty() || o.content.empty() || o.work.empty()) {
+        return Usage();
+    }
+    // The game runs in the work folder: every path must stand on its own.
+    o.game = fs::absolute(o.game).string();
+    o.content = fs::absolute(o.content);
+    o.work = fs::absolute(o.work);
+    return true;
 }
 
 // Checks the two files the game keeps (the settings file exists from the
@@ -182,6 +189,13 @@ void RunSession(const Options& o, soak::ScriptGenerator& gen, uint64_t length, T
         dup2(devnull, 0);
         dup2(devnull, 1);
         dup2(err, 2);
+        // Under AddressSanitizer freed memory waits in a quarantine of 256 MB
+        // by default, which would hide growth of the game's own; keep it small.
+        std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+        if (asan.find("quarantine_size_mb") == std::string::npos) {
+            asan += (asan.empty() ? "" : ":") + std::string("quarantine_size_mb=16");
+            setenv("ASAN_OPTIONS", asan.c_str(), 1);
+        }
         const std::string maxTime = std::to_string(length + 10);
         execl(o.game.c_str(), o.game.c_str(), "--dir", o.work.c_str(), "--headless", "--script",
               "soak.script", "--max-time", maxTime.c_str(), static_cast<char*>(nullptr));

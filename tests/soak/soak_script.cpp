@@ -107,6 +107,7 @@ void ScriptGenerator::Mouse(int x1, int y1, int x2, int y2)
 // Anything, anywhere, for a while.
 void ScriptGenerator::Chaos(uint64_t until)
 {
+    maybeAway_ = true;
     while (t_ < until && t_ < end_) {
         const uint64_t d = Uniform(1, 150);
         switch (Uniform(0, 9)) {
@@ -141,13 +142,20 @@ void ScriptGenerator::Chaos(uint64_t until)
     }
 }
 
-// Back to the main menu from most screens (a close there ends the program,
-// which the soak then starts again).
+// Back to the main menu: Escape leaves the credits, the high scores and the
+// level choice, and pauses, gives up and ends the name entry in play, while
+// the main menu ignores it. A close request is kept for when the input may
+// have left a screen that Escape does not leave (a close on the main menu
+// ends the program, which the soak then starts again).
 void ScriptGenerator::Home()
 {
-    if (Chance(0.9)) {
+    for (int i = 0; i < 3; ++i) {
+        Emit(Uniform(50, 200), "press VK_ESCAPE");
+    }
+    if (maybeAway_ && Chance(0.5)) {
         Emit(Uniform(50, 400), "close");
     }
+    maybeAway_ = false;
     Wait(Uniform(50, 300));
 }
 
@@ -256,7 +264,7 @@ void ScriptGenerator::PhasePlay(uint64_t length)
                 Emit(Uniform(10, 300), "close"); // gives the game up
                 return;
             }
-            Wait(Uniform(100, 3000));
+            Wait(Uniform(50, 600));
             break;
         }
     }
@@ -352,6 +360,7 @@ void ScriptGenerator::PhaseOptions()
             break;
         }
     }
+    maybeAway_ = true;
     if (Chance(0.4)) {
         // The key settings row.
         Emit(Uniform(20, 300), "click " + Point(110, 451, 200, 500));
@@ -382,7 +391,7 @@ void ScriptGenerator::PhaseHighScores()
 void ScriptGenerator::PhaseCredits()
 {
     MainButton(6);
-    Wait(Uniform(500, 40000));
+    Wait(Uniform(500, 15000));
     Emit(Uniform(10, 100), Pick(std::vector<std::string>{"press VK_ESCAPE", "press A", "click 400 350",
                                                         "close", "wheel 120"}));
 }

@@ -63,6 +63,7 @@ private:
     int dumps_ = 0;
     uint64_t t_ = 0;
     uint64_t end_ = 0;
+    bool maybeAway_ = false; // the input may have left a screen Escape does not leave
     std::vector<ScriptEvent> events_;
 };
 
