@@ -81,7 +81,7 @@ BENCHMARK(BM_StartupToMenuPaint)
 void BM_PeakMemoryInPlay(benchmark::State& state)
 {
     bench::Scratch scratch("memory");
-    const std::string script = "500 press VK_RETURN\n"
+    const std::string script = "500 click 330 300\n"
                                "700 keydown VK_SPACE\n"
                                "800 keydown VK_LEFT\n1800 keyup VK_LEFT\n"
                                "1800 keydown VK_RIGHT\n3200 keyup VK_RIGHT\n"

@@ -46,9 +46,26 @@ fs::path GameBinary()
 
 double CpuSeconds(pid_t pid)
 {
+    // Nanoseconds on the processor of every thread alive, from the scheduler.
+    const fs::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    std::error_code ec;
+    double ns = 0.0;
+    bool any = false;
+    for (fs::directory_iterator it(tasks, ec), end; !ec && it != end; it.increment(ec)) {
+        std::ifstream in(it->path() / "schedstat");
+        double run = 0.0;
+        if (in >> run) {
+            ns += run;
+            any = true;
+        }
+    }
+    if (any) {
+        return ns / 1e9;
+    }
+    // Else user plus system time in clock ticks; the command name may hold
+    // spaces, so fields are counted after its closing parenthesis.
     std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
     const std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // The command name may hold spaces: fields are counted after its closing parenthesis.
     const size_t close = stat.rfind(')');
     if (close == std::string::npos) {
         return -1.0;
@@ -62,6 +79,15 @@ double CpuSeconds(pid_t pid)
         }
     }
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+bool Running(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    const std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z' &&
+           stat[close + 2] != 'X';
 }
 
 pid_t StartGame(const fs::path& dir, const std::string& script, bool headless,

@@ -22,8 +22,12 @@ struct Scratch {
 // The game program: $ZODUZOR_BINARY, else <build>/zoduzor beside <build>/bench.
 std::filesystem::path GameBinary();
 
-// User plus system CPU of a running process, in seconds (negative if unknown).
+// Processor time of a running process's threads, in seconds (negative if unknown).
 double CpuSeconds(pid_t pid);
+
+// Whether a process is alive and has not ended (an unreaped process that
+// ended keeps its CPU figures, frozen).
+bool Running(pid_t pid);
 
 // Starts the game in `dir` with the script, headless or not, and a trace
 // file if given; returns its pid. Without a display a window gets SDL's
