@@ -121,15 +121,27 @@ bool DropsLateTicks()
     return !L().headless && !L().hasScript && !L().record.is_open();
 }
 
-// Copies the buffer into the frame the window shows; returns whether any
-// pixel changed. Pixels outside the buffer are black.
-bool TakeFrame(const uint32_t* argb, int width, int height, int pitchBytes)
+// Rows of the frame that a present changed: [first, last), empty if none.
+struct Band {
+    int first = kClientH;
+    int last = 0;
+    bool Empty() const { return first >= last; }
+    void Add(int y)
+    {
+        first = std::min(first, y);
+        last = std::max(last, y + 1);
+    }
+};
+
+// Copies the buffer into the frame the window shows and returns the rows
+// that changed. Pixels outside the buffer are black.
+Band TakeFrame(const uint32_t* argb, int width, int height, int pitchBytes)
 {
     std::vector<uint32_t>& frame = L().frame;
-    bool changed = false;
+    Band band;
     if (frame.size() != static_cast<size_t>(kClientW) * kClientH) {
         frame.assign(static_cast<size_t>(kClientW) * kClientH, 0xFF000000u);
-        changed = true;
+        band = {0, kClientH};
     }
     const int w = std::min(width, kClientW), h = std::min(height, kClientH);
     for (int y = 0; y < kClientH; ++y) {
@@ -141,39 +153,42 @@ bool TakeFrame(const uint32_t* argb, int width, int height, int pitchBytes)
         const size_t copied = row ? static_cast<size_t>(w) : 0;
         if (copied && std::memcmp(dst, row, copied * 4) != 0) {
             std::memcpy(dst, row, copied * 4);
-            changed = true;
+            band.Add(y);
         }
         for (uint32_t* p = dst + copied; p != dst + kClientW; ++p) {
             if (*p != 0xFF000000u) {
                 *p = 0xFF000000u;
-                changed = true;
+                band.Add(y);
             }
         }
     }
-    return changed;
+    return band;
 }
 
-// Shows the frame in the window: straight into the window's own surface
-// (no GL, no texture upload), or through the renderer where there is none.
-void ShowFrame(HWND hwnd)
+// Shows the rows of the frame in the window: straight into the window's own
+// surface (no GL, no texture upload), or through the renderer where there is none.
+void ShowFrame(HWND hwnd, Band band)
 {
     const std::vector<uint32_t>& frame = L().frame;
     if (SDL_Surface* s = hwnd->renderer ? nullptr : SDL_GetWindowSurface(hwnd->window)) {
-        const int w = std::min(s->w, kClientW), h = std::min(s->h, kClientH);
+        const int w = std::min(s->w, kClientW);
+        const int first = std::min(band.first, s->h), last = std::min(band.last, s->h);
+        if (first >= last) return;
         if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
+        auto* dst = static_cast<uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(first) * s->pitch;
+        const uint32_t* src = frame.data() + static_cast<ptrdiff_t>(first) * kClientW;
         const Uint32 f = s->format->format;
         if (f == SDL_PIXELFORMAT_ARGB8888 || f == SDL_PIXELFORMAT_RGB888) {
-            for (int y = 0; y < h; ++y) {
-                std::memcpy(static_cast<uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch,
-                            frame.data() + static_cast<ptrdiff_t>(y) * kClientW,
-                            static_cast<size_t>(w) * 4);
+            for (int y = first; y < last; ++y, dst += s->pitch, src += kClientW) {
+                std::memcpy(dst, src, static_cast<size_t>(w) * 4);
             }
         } else {
-            SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_ARGB8888, frame.data(), kClientW * 4, f,
-                              s->pixels, s->pitch);
+            SDL_ConvertPixels(w, last - first, SDL_PIXELFORMAT_ARGB8888, src, kClientW * 4, f, dst,
+                              s->pitch);
         }
         if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
-        hwnd->shown = SDL_UpdateWindowSurface(hwnd->window) == 0;
+        const SDL_Rect rows{0, first, w, last - first};
+        hwnd->shown = SDL_UpdateWindowSurfaceRects(hwnd->window, &rows, 1) == 0;
         return;
     }
     if (hwnd->renderer && hwnd->texture) {
@@ -189,9 +204,14 @@ void Present(void* self, const uint32_t* argb, int width, int height, int pitchB
 {
     HWND hwnd = self ? static_cast<HDC__*>(self)->hwnd : nullptr;
     if (!argb || width <= 0 || height <= 0) return;
-    const bool changed = TakeFrame(argb, width, height, pitchBytes);
-    // A frame equal to the one the window already shows is not sent again.
-    if (hwnd && hwnd->window && (changed || !hwnd->shown)) ShowFrame(hwnd);
+    const Band changed = TakeFrame(argb, width, height, pitchBytes);
+    if (!hwnd || !hwnd->window) return;
+    // Only the rows that changed are sent; all of them when the window lost its pixels.
+    if (!hwnd->shown) {
+        ShowFrame(hwnd, {0, kClientH});
+    } else if (!changed.Empty()) {
+        ShowFrame(hwnd, changed);
+    }
 }
 
 // The window's pixels are lost when it is uncovered or resized: the next
