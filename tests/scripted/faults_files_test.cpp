@@ -180,17 +180,16 @@ TEST_P(DamagedSettings, BadValuesTakeDefaultsAndTheFileIsRewritten)
                                    "\r\n" + std::to_string(c.mouse));
 }
 
-std::vector<int> KeysWith(size_t slot, int key)
+// A string of every byte of a literal, zeros included.
+template <size_t N> std::string Bytes(const char (&s)[N])
 {
-    std::vector<int> keys = kDefaultKeys;
-    keys[slot] = key;
-    return keys;
+    return std::string(s, N - 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, DamagedSettings,
     ::testing::Values(
-        SettingsCase{"garbage", std::string("\x00\xff\x7f garbage \x1a\x01", 16), kDefaultKeys, 2, 1, 1},
+        SettingsCase{"garbage", Bytes("\x00\xff\x7f garbage \x1a\x01"), kDefaultKeys, 2, 1, 1},
         SettingsCase{"empty", "", kDefaultKeys, 2, 1, 1},
         SettingsCase{"truncated", "65\r\n66\r\n 9", {65, 66, 9, 98, 99, 101, 38, 40, 37, 39, 32, 27}, 2, 1, 1},
         SettingsCase{"settings out of range", kDefaultSettings.substr(0, 60) + " 9\r\n0\r\n7", kDefaultKeys, 2, 1, 1},
@@ -274,7 +273,7 @@ std::string Lines(std::initializer_list<std::string> l) { return CrLf(std::vecto
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, DamagedHighScores,
-    ::testing::Values(ScoresCase{"binary", std::string("\x00\x01\xff\xfe\r\n\x00\x00 12\r\n\x1a\x1a", 14)},
+    ::testing::Values(ScoresCase{"binary", Bytes("\x00\x01\xff\xfe\r\n\x00\x00 12\r\n\x1a\x1a")},
                       ScoresCase{"one huge line", std::string(200000, 'A')},
                       ScoresCase{"huge numbers", Lines({"A", "99999999999999999999999999", "B",
                                                         "4294967296", "C", "4294967295"})},
