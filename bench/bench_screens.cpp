@@ -70,6 +70,7 @@ struct Game {
         WinWrapInit();
         CommonInit();
         RegisterWndClass(wc);
+        TuneHeap();
         CreateWindow(hwnd);
         SwitchOpMode(hwnd, opModeINIT);
         up = hwnd != nullptr && OperationMode == opModeMENU;

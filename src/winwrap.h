@@ -19,3 +19,5 @@ void RegisterCustomMessages();
 void RaiseError(HWND hwnd, const char* message);
 [[noreturn]] void RaiseFatalError(HWND hwnd, const char* message);
 void WinWrapInit();
+// Keeps large freed blocks (pictures, frame buffers) in the heap for reuse.
+void TuneHeap();

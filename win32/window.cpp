@@ -2,7 +2,6 @@
 // modes (headless, scripts, recordings) of the Win32 layer.
 #include <SDL.h>
 #include <SDL_image.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <chrono>
@@ -634,13 +633,6 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD, int, 
 {
     auto cls = Classes().find(className ? className : "");
     if (cls == Classes().end()) return nullptr;
-    // Screens allocate and free their pictures and frame buffers (2 MB each)
-    // at every change of screen and level. Served from fresh memory mappings,
-    // every page of them faults in again; kept in the heap they are reused
-    // (this halves the time of a level start).
-    static const bool heapTuned = (mallopt(M_MMAP_THRESHOLD, 64 << 20) != 0) &&
-                                  (mallopt(M_TRIM_THRESHOLD, 128 << 20) != 0);
-    (void)heapTuned;
     auto w = std::make_unique<HWND__>();
     w->proc = cls->second.lpfnWndProc;
     w->dc.target.present = &w32::Present;
