@@ -259,7 +259,10 @@ TEST_P(NoSoundDevice, TheGameRunsSilently)
     ScopedEnv display("DISPLAY", x.Name());
     ScopedEnv audio("SDL_AUDIODRIVER", GetParam());
     ScopedEnv video("SDL_VIDEODRIVER", "x11");
-    dir.Write("test.script", "300 press VK_RETURN\n2500 keydown VK_SPACE\n3500 dump a.json\n3600 close\n"
+    // The system's D-Bus library keeps one buffer to the end; not ours.
+    dir.Write("lsan.supp", "leak:libdbus-1.so\n");
+    ScopedEnv lsan("LSAN_OPTIONS", "suppressions=" + (dir / "lsan.supp").string());
+    dir.Write("test.script", "300 click 340 313\n2500 keydown VK_SPACE\n3500 dump a.json\n3600 close\n"
                              "3800 dump b.json\n3900 quit\n");
     const auto r = harness::Run(ZODUZOR_BINARY,
                                 {"--dir", dir.str(), "--script", (dir / "test.script").string(),
