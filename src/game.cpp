@@ -72,9 +72,11 @@ void OnKeyDown(WPARAM key, LPARAM lParam)
             return; // the announcement or a finished game ignores keys
         }
         if (key == VK_ESCAPE) {
-            // Giving up ends the game once; a second Escape in the name
-            // entry is left to its character.
+            // Giving up ends the game once. The pause picture goes, so the
+            // name prompt shows; the Escape's own character is not taken
+            // as the end of the name entry.
             if (!isGameOver) {
+                isPaused = false;
                 swallowEscapeChar = true;
                 GameOver();
             }

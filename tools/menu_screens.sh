@@ -1,5 +1,5 @@
 #!/bin/sh
-# Screenshots of the menu screens in their usual states, and a contact sheet.
+# Screenshots of every screen in its usual state, and a contact sheet.
 #   tools/menu_screens.sh [BUILD_DIR]     (default: build)
 # Writes docs/screens/<screen>.png and docs/screens/contact-sheet.png.
 set -eu
@@ -51,14 +51,37 @@ cat > "$work/screens.script" <<'SCRIPT'
 8100 quit
 SCRIPT
 
+# The play screen: the announcement, a wave under fire, the pause, the name entry.
+cat > "$work/play.script" <<'SCRIPT'
+100 press VK_RETURN
+800 screenshot game_announcement.png
+2000 keydown VK_SPACE
+5000 keydown VK_LEFT
+5600 keyup VK_LEFT
+9000 keyup VK_SPACE
+9600 press VK_NUMPAD2
+12000 screenshot game_play.png
+12100 press VK_ESCAPE
+12300 screenshot game_pause.png
+12400 press VK_ESCAPE
+12500 type ACE
+12600 screenshot game_over_name_entry.png
+12700 quit
+SCRIPT
+
 "$build/zoduzor" --dir "$work" --headless --script "$work/screens.script"
+rm -f "$work/HighScores.list"
+"$build/zoduzor" --dir "$work" --headless --script "$work/play.script"
 mkdir -p "$out"
-for s in main_menu options key_settings high_scores level_choice credits; do
+for s in main_menu options key_settings high_scores level_choice credits \
+         game_announcement game_play game_pause game_over_name_entry; do
     cp "$work/$s.png" "$out/$s.png"
 done
 g++ -std=c++20 -O2 -o "$work/contact_sheet" "$root/tools/contact_sheet.cpp" \
     $(pkg-config --cflags --libs sdl2 SDL2_image)
-"$work/contact_sheet" "$out/contact-sheet.png" 3 \
+"$work/contact_sheet" "$out/contact-sheet.png" 4 \
     "$out/main_menu.png" "$out/options.png" "$out/key_settings.png" \
-    "$out/high_scores.png" "$out/level_choice.png" "$out/credits.png"
+    "$out/high_scores.png" "$out/level_choice.png" "$out/credits.png" \
+    "$out/game_announcement.png" "$out/game_play.png" "$out/game_pause.png" \
+    "$out/game_over_name_entry.png"
 echo "screens written to $out"

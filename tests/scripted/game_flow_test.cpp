@@ -291,6 +291,7 @@ TEST(GameFlow, EscapeThatGivesUpLeavesTheNameEntryOpen)
     const json a = dir.Dump("a.json");
     ASSERT_EQ(a["operationMode"], "GAME") << "the Escape also ended the name entry";
     EXPECT_TRUE(a["game"]["isHighScore"].get<bool>());
+    EXPECT_FALSE(a["game"]["isPaused"].get<bool>()) << "the pause picture hides the name prompt";
     EXPECT_EQ(a["game"]["player"]["score"], 100);
     EXPECT_EQ(Game(dir, "b.json")["playerStr"], "abcdef123");
     EXPECT_EQ(dir.Dump("c.json")["operationMode"], "MENU");
