@@ -27,15 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void ResolveForRastrum(const char* path, char* out, uint32_t outSize)
-{
-    if (!out || outSize == 0) return;
-    const std::string resolved = w32::ResolvePath(path ? path : "");
-    const size_t n = std::min<size_t>(resolved.size(), outSize - 1);
-    std::memcpy(out, resolved.data(), n);
-    out[n] = 0;
-}
-
 // Runs with a scratch copy of the default content as working folder.
 class InContent
 {
@@ -61,14 +52,7 @@ struct Game {
         config.headless = true;
         std::string error;
         if (!w32::Configure(config, error)) return;
-        Rastrum_SetPathResolver(ResolveForRastrum);
-        Rastrum_BEGIN();
-        LoadMenuInit();
-        HighScoreInit();
-        GameInit();
-        ProgInitInit();
-        WinWrapInit();
-        CommonInit();
+        InitModules();
         RegisterWndClass(wc);
         TuneHeap();
         CreateWindow(hwnd);

@@ -4,7 +4,10 @@
 
 #include "winwrap.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "KeySettingsMenu.h"
 #include "common.h"
@@ -15,7 +18,9 @@
 #include "mainmenu.h"
 #include "optionsmenu.h"
 #include "proginit.h"
+#include "rastrum.h"
 #include "runmode.h"
+#include "highscore.h"
 
 HWND hwindow = nullptr;
 
@@ -139,4 +144,29 @@ void TuneHeap()
     // (this halves the time of a level start).
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 128 << 20);
+}
+
+namespace {
+
+void ResolveForRastrum(const char* path, char* out, uint32_t outSize)
+{
+    if (!out || outSize == 0) return;
+    const std::string resolved = w32::ResolvePath(path ? path : "");
+    const size_t n = std::min<size_t>(resolved.size(), outSize - 1);
+    std::memcpy(out, resolved.data(), n);
+    out[n] = 0;
+}
+
+} // namespace
+
+void InitModules()
+{
+    Rastrum_SetPathResolver(ResolveForRastrum);
+    Rastrum_BEGIN();
+    LoadMenuInit();
+    HighScoreInit();
+    GameInit();
+    ProgInitInit();
+    WinWrapInit();
+    CommonInit();
 }

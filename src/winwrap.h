@@ -19,5 +19,9 @@ void RegisterCustomMessages();
 void RaiseError(HWND hwnd, const char* message);
 [[noreturn]] void RaiseFatalError(HWND hwnd, const char* message);
 void WinWrapInit();
+// The modules' initialisation, once, in dependency order: the imaging library
+// (resolving paths as the layer does), level choice, high scores, the play
+// screen, the start-up screen, this module, Common.
+void InitModules();
 // Keeps large freed blocks (pictures, frame buffers) in the heap for reuse.
 void TuneHeap();

@@ -22,15 +22,6 @@ HWND hwnd = nullptr;
 
 namespace {
 
-void ResolveForRastrum(const char* path, char* out, uint32_t outSize)
-{
-    if (!out || outSize == 0) return;
-    const std::string resolved = w32::ResolvePath(path ? path : "");
-    const size_t n = std::min<size_t>(resolved.size(), outSize - 1);
-    std::memcpy(out, resolved.data(), n);
-    out[n] = 0;
-}
-
 constexpr const char* kUsage =
     "usage: zoduzor [--dir DIR] [--headless] [--script FILE] [--record FILE] [--trace FILE]\n"
     "               [--mci-log FILE] [--clock YYYY-MM-DDTHH:MM:SS.CC] [--max-time MS]\n";
@@ -107,15 +98,7 @@ int main(int argc, char** argv)
     w32::SetDumpHook([] { return DumpState().dump(2); });
     w32::SetHashHook(StateHash);
     w32::SetPlayingHook([] { return OperationMode == opModeGAME; });
-    Rastrum_SetPathResolver(ResolveForRastrum);
-
-    Rastrum_BEGIN();
-    LoadMenuInit();
-    HighScoreInit();
-    GameInit();
-    ProgInitInit();
-    WinWrapInit();
-    CommonInit();
+    InitModules();
 
     RegisterWndClass(wc);
     CreateWindow(hwnd);
