@@ -51,11 +51,11 @@ void WritePng(const fs::path& path, int w, int h)
 // level naming 40 of the enemies; with pictures for every class when asked.
 class DataFolder
 {
-public:
+  public:
     explicit DataFolder(bool pictures)
     {
-        root_ = fs::temp_directory_path() / ("zoduzor-bench-data-" + std::to_string(getpid()) +
-                                            (pictures ? "-p" : ""));
+        root_ = fs::temp_directory_path() /
+                ("zoduzor-bench-data-" + std::to_string(getpid()) + (pictures ? "-p" : ""));
         fs::remove_all(root_);
         for (int i = 0; i < 20; ++i) {
             const std::string id = "BULLET" + std::to_string(i);
@@ -68,7 +68,8 @@ public:
         std::string level = "NORM\r\n5000\r\nBOSS3\r\n";
         for (int i = 0; i < 80; ++i) {
             const bool boss = i >= 70;
-            const std::string id = boss ? "BOSS" + std::to_string(i - 70) : "ENEMY" + std::to_string(i);
+            const std::string id =
+                boss ? "BOSS" + std::to_string(i - 70) : "ENEMY" + std::to_string(i);
             const std::string text = id + "\r\nTRUE\r\nFALSE\r\nTRUE\r\nFALSE\r\n250\r\nBULLET" +
                                      std::to_string(i % 20) + "\r\n" + std::to_string(i % 6) +
                                      "\r\n" + (boss ? "66" : "1") + "\r\n12\r\n";
@@ -91,7 +92,7 @@ public:
         fs::remove_all(root_);
     }
 
-private:
+  private:
     fs::path root_;
     fs::path old_;
 };
@@ -151,7 +152,8 @@ BENCHMARK(BM_LoadDataFolderWithPictures)->Unit(benchmark::kMillisecond);
 
 void BM_ReadEnemyClass(benchmark::State& state)
 {
-    const std::string text = "FIGHTER\r\nTRUE\r\nFALSE\r\nTRUE\r\nFALSE\r\n250\r\nLASER\r\n2\r\n1\r\n12\r\n";
+    const std::string text =
+        "FIGHTER\r\nTRUE\r\nFALSE\r\nTRUE\r\nFALSE\r\n250\r\nLASER\r\n2\r\n1\r\n12\r\n";
     for (auto _ : state) {
         std::istringstream in(text);
         TextReader r(in);

@@ -46,8 +46,9 @@ double CpuShare(const std::string& script, int fromMs, int toMs)
     const double wall = std::chrono::duration<double>(t1 - t0).count();
     if (!running) {
         std::fprintf(stderr, "the game ended early: %s\n",
-                     WIFEXITED(status) ? ("exit code " + std::to_string(WEXITSTATUS(status))).c_str()
-                                       : "killed by a signal");
+                     WIFEXITED(status)
+                         ? ("exit code " + std::to_string(WEXITSTATUS(status))).c_str()
+                         : "killed by a signal");
     }
     if (!running || cpu0 < 0 || cpu1 < 0 || wall <= 0) {
         return -1.0; // the game was gone before the end of the sample
@@ -124,6 +125,18 @@ void BM_CreditsPaintIntoBuffer(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_CreditsPaintIntoBuffer)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_MainMenuIdleCpu)->Iterations(1)->Repetitions(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CreditsScrollingCpu)->Iterations(1)->Repetitions(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OptionsIdleCpu)->Iterations(1)->Repetitions(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MainMenuIdleCpu)
+    ->Iterations(1)
+    ->Repetitions(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CreditsScrollingCpu)
+    ->Iterations(1)
+    ->Repetitions(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OptionsIdleCpu)
+    ->Iterations(1)
+    ->Repetitions(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);

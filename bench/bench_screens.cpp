@@ -30,16 +30,17 @@ namespace fs = std::filesystem;
 // Runs with a scratch copy of the default content as working folder.
 class InContent
 {
-public:
+  public:
     explicit InContent(const fs::path& dir) : old_(fs::current_path()) { fs::current_path(dir); }
     ~InContent() { fs::current_path(old_); }
 
-private:
+  private:
     fs::path old_;
 };
 
 // The program started as main() starts it, headless, once for all these benchmarks.
-struct Game {
+struct Game
+{
     bench::Scratch content{"screens"};
     WNDCLASSA wc{};
     HWND hwnd = nullptr;
@@ -51,7 +52,8 @@ struct Game {
         w32::RunConfig config;
         config.headless = true;
         std::string error;
-        if (!w32::Configure(config, error)) return;
+        if (!w32::Configure(config, error))
+            return;
         InitModules();
         RegisterWndClass(wc);
         TuneHeap();
@@ -71,9 +73,8 @@ Game& TheGame()
 size_t LitPixels()
 {
     const auto& frame = w32::testing::WindowFrame();
-    return static_cast<size_t>(std::count_if(frame.begin(), frame.end(), [](uint32_t p) {
-        return (p & 0xFFFFFFu) != 0;
-    }));
+    return static_cast<size_t>(
+        std::count_if(frame.begin(), frame.end(), [](uint32_t p) { return (p & 0xFFFFFFu) != 0; }));
 }
 
 void BM_MainMenuPaint(benchmark::State& state)
@@ -148,10 +149,12 @@ void BM_GamePaintFullLoad(benchmark::State& state)
     RemoveBulletChain(p1Be);
     std::vector<TEnemyClass*> enemies;
     for (auto& node : p1EC) {
-        if (!node.enemyClass.isBoss) enemies.push_back(&node.enemyClass);
+        if (!node.enemyClass.isBoss)
+            enemies.push_back(&node.enemyClass);
     }
     std::vector<TBulletClass*> bullets;
-    for (auto& cls : p1BC) bullets.push_back(&cls);
+    for (auto& cls : p1BC)
+        bullets.push_back(&cls);
     if (enemies.empty() || bullets.empty()) {
         state.SkipWithError("the first level has no enemy or bullet classes");
         SwitchOpMode(g.hwnd, opModeMENU);

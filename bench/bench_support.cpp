@@ -96,7 +96,8 @@ pid_t StartGame(const fs::path& dir, const std::string& script, bool headless,
     const fs::path scriptFile = dir / "bench.script";
     std::ofstream(scriptFile) << script;
     const std::string binary = GameBinary().string();
-    std::vector<std::string> args = {binary, "--dir", dir.string(), "--script", scriptFile.string()};
+    std::vector<std::string> args = {binary, "--dir", dir.string(), "--script",
+                                     scriptFile.string()};
     if (headless) {
         args.push_back("--headless");
     }

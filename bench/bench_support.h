@@ -11,7 +11,8 @@
 namespace bench {
 
 // A fresh copy of game/data and game/res in a temporary folder, removed at the end.
-struct Scratch {
+struct Scratch
+{
     std::filesystem::path dir;
     explicit Scratch(const std::string& tag);
     ~Scratch();
@@ -32,8 +33,8 @@ bool Running(pid_t pid);
 // Starts the game in `dir` with the script, headless or not, and a trace
 // file if given; returns its pid. Without a display a window gets SDL's
 // offscreen video driver; sound is always the dummy driver.
-pid_t StartGame(const std::filesystem::path& dir, const std::string& script,
-                bool headless = false, const std::string& trace = "");
+pid_t StartGame(const std::filesystem::path& dir, const std::string& script, bool headless = false,
+                const std::string& trace = "");
 
 // The median of the values (0 for none).
 double Median(std::vector<double> values);

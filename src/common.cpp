@@ -204,8 +204,7 @@ std::ifstream OpenData(const TPath& path)
 
 // Calls `load` with the path of every data file matching `pattern`, in the
 // order the file system lists them.
-template <typename Load>
-void ForEachDataFile(const char* pattern, bool needExisting, Load load)
+template <typename Load> void ForEachDataFile(const char* pattern, bool needExisting, Load load)
 {
     WIN32_FIND_DATAA found{};
     HANDLE search = FindFirstFileA(DataPath(pattern).c_str(), &found);
@@ -281,9 +280,8 @@ void LoadBulletClasses()
 
 void LoadEnemyClasses()
 {
-    ForEachDataFile("*.nmi", true, [](const TPath& path) {
-        AddEnemyClass(RdEnemyClassFile(path, false), p1EC);
-    });
+    ForEachDataFile("*.nmi", true,
+                    [](const TPath& path) { AddEnemyClass(RdEnemyClassFile(path, false), p1EC); });
 }
 
 void LoadBosses()

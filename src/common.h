@@ -45,11 +45,11 @@ const char* PlayModeName(TPlayMode m);           // "norm", "bike", "eegg", "rud
 using TPath = std::string;
 constexpr size_t kPathCapacity = 70;
 
-TPath DataPath(std::string_view filename);        // .\data\<filename>
-TPath PlayModePath(TPlayMode plMo);               // "norm\" ...
+TPath DataPath(std::string_view filename); // .\data\<filename>
+TPath PlayModePath(TPlayMode plMo);        // "norm\" ...
 TPath ComposeResourcePath(std::string_view filename, std::string_view type, TPlayMode playmode);
 TPath ResourcePath(std::string_view filename, std::string_view type); // "" when none exists
-bool FileExists(const TPath& path);               // a file or folder of that name exists
+bool FileExists(const TPath& path); // a file or folder of that name exists
 
 uint32_t AddImage(const TPath& path);
 TVector MakeSize(uint32_t imgNum);

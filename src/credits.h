@@ -9,7 +9,8 @@
 #include "vector.h"
 #include "win32.h"
 
-struct TLine {
+struct TLine
+{
     std::string str; // at most 40 characters
     TVector pos;
 };

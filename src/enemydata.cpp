@@ -258,9 +258,7 @@ void MovePattBoss(TEnemy* self, TVector)
     self->pos = SumVector(self->pos, self->spd);
 }
 
-void ShootPatt0(TEnemy*, TVector)
-{
-}
+void ShootPatt0(TEnemy*, TVector) {}
 
 void ShootPatt1(TEnemy* self, TVector)
 {
@@ -292,8 +290,7 @@ void ShootPatt5(TEnemy* self, TVector)
 {
     const int32_t dl = self->pos.x - PlayField.tl.x;
     const int32_t dr = PlayField.br.x - self->pos.x;
-    const TVector target =
-        dl < dr ? PlayField.br : MakeTVector(PlayField.tl.x, PlayField.br.y);
+    const TVector target = dl < dr ? PlayField.br : MakeTVector(PlayField.tl.x, PlayField.br.y);
     AimedShot(self, target);
 }
 

@@ -18,7 +18,8 @@ using TColorBool = std::array<bool, kNumColors>;
 
 // An identifier of at most 20 characters; compared byte for byte up to the
 // first NUL or the 20th character.
-struct TID {
+struct TID
+{
     std::array<char, 20> c{};
     TID() = default;
     TID(std::string_view s); // cut at 20 characters
@@ -29,7 +30,8 @@ struct TID {
 struct TEnemy;
 using TPatternProc = void (*)(TEnemy* self, TVector hero);
 
-struct TBulletClass {
+struct TBulletClass
+{
     TColorCard damage{};
     float speed = 0;
     float accel = 0;
@@ -38,7 +40,8 @@ struct TBulletClass {
     TVector size;
 };
 
-struct TEnemyClass {
+struct TEnemyClass
+{
     TID id;
     TColorBool color{};
     uint32_t health = 0;
@@ -53,12 +56,14 @@ struct TEnemyClass {
 };
 
 // Node of the enemy-class chain: the class record first, then `enabled`.
-struct TEnemyClassNode {
+struct TEnemyClassNode
+{
     TEnemyClass enemyClass;
     bool enabled = false;
 };
 
-struct TEnemy {
+struct TEnemy
+{
     TEnemyClass* cls = nullptr;
     TVector pos;
     TVector spd;
@@ -66,7 +71,8 @@ struct TEnemy {
     uint32_t status = 0;
 };
 
-struct TBullet {
+struct TBullet
+{
     TBulletClass* cls = nullptr;
     TKinematics kin;
 };
@@ -107,7 +113,7 @@ TColorCard MakeTColorCard(uint32_t R, uint32_t G, uint32_t B, uint32_t Y, uint32
 
 // The program-wide pseudo-random generator.
 void RandomSeed(uint32_t seed);
-void RandomSeedFromClock(); // second (0..59) x hundredth (0..99) of the layer's clock
+void RandomSeedFromClock();       // second (0..59) x hundredth (0..99) of the layer's clock
 uint32_t RandomBelow(uint32_t n); // uniform in 0..n-1; 0 when n is 0
 
 // Movement and shooting patterns.

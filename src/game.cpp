@@ -439,8 +439,7 @@ void MoveAll()
 
 namespace {
 
-template <typename Chain, typename PosOf>
-void DropOutside(Chain& chain, PosOf posOf)
+template <typename Chain, typename PosOf> void DropOutside(Chain& chain, PosOf posOf)
 {
     for (auto it = chain.begin(); it != chain.end();) {
         if (IsVectorInRange(posOf(*it), PlayField)) {

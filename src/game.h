@@ -11,7 +11,8 @@
 #include "vector.h"
 #include "win32.h"
 
-struct TPlayer {
+struct TPlayer
+{
     TBulletClass* bulletclass = nullptr;
     TVector pos;
     TColor col = red;
@@ -31,12 +32,14 @@ struct TPlayer {
 };
 
 // There is one player, number 1; every number names it.
-struct TPlayers {
+struct TPlayers
+{
     TPlayer one;
     TPlayer& operator[](uint32_t) { return one; }
 };
 
-struct TLevel {
+struct TLevel
+{
     uint32_t number = 0;
     std::string str; // the level number as decimal text
     TEnemyClass* boss = nullptr;

@@ -6,7 +6,8 @@
 #include <istream>
 #include <string>
 
-struct TScore {
+struct TScore
+{
     std::string name; // at most 10 characters
     uint32_t score = 0;
 };

@@ -10,7 +10,8 @@
 #include "PlayerActions.h"
 #include "common.h"
 
-struct RKey {
+struct RKey
+{
     uint32_t key = 0;
     TKeyAction actionUp = nullptr;
     TKeyAction actionDown = nullptr;

@@ -5,8 +5,8 @@
 
 #include "win32.h"
 
-extern std::string tryText;   // the digits typed so far (at most 3)
+extern std::string tryText; // the digits typed so far (at most 3)
 extern bool acceptInput;
 
-void LoadMenuInit();          // empties the typed text; firstLevel := 1
+void LoadMenuInit(); // empties the typed text; firstLevel := 1
 LRESULT WndProcLoad(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -6,7 +6,10 @@
 
 bool startup = true;
 
-void ProgInitInit() { startup = true; }
+void ProgInitInit()
+{
+    startup = true;
+}
 
 LRESULT WndProcInit(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-struct RastrumPresentTarget {
+struct RastrumPresentTarget
+{
     // Called once per DrawBufferOnScreen with the whole buffer (32-bit ARGB pixels).
     void (*present)(void* self, const uint32_t* argb, int width, int height, int pitchBytes);
 };

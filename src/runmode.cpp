@@ -18,24 +18,41 @@ std::ofstream& Trace()
 
 const char* MessageName(UINT msg)
 {
-    if (msg == WM_C_OPMO_BEGIN) return "BEGIN";
-    if (msg == WM_C_OPMO_END) return "END";
+    if (msg == WM_C_OPMO_BEGIN)
+        return "BEGIN";
+    if (msg == WM_C_OPMO_END)
+        return "END";
     switch (msg) {
-    case WM_NULL: return "WM_NULL";
-    case WM_CREATE: return "WM_CREATE";
-    case WM_DESTROY: return "WM_DESTROY";
-    case WM_PAINT: return "WM_PAINT";
-    case WM_CLOSE: return "WM_CLOSE";
-    case WM_QUIT: return "WM_QUIT";
-    case WM_KEYDOWN: return "WM_KEYDOWN";
-    case WM_KEYUP: return "WM_KEYUP";
-    case WM_CHAR: return "WM_CHAR";
-    case WM_TIMER: return "WM_TIMER";
-    case WM_MOUSEMOVE: return "WM_MOUSEMOVE";
-    case WM_LBUTTONDOWN: return "WM_LBUTTONDOWN";
-    case WM_LBUTTONUP: return "WM_LBUTTONUP";
-    case WM_MOUSEWHEEL: return "WM_MOUSEWHEEL";
-    default: return nullptr;
+    case WM_NULL:
+        return "WM_NULL";
+    case WM_CREATE:
+        return "WM_CREATE";
+    case WM_DESTROY:
+        return "WM_DESTROY";
+    case WM_PAINT:
+        return "WM_PAINT";
+    case WM_CLOSE:
+        return "WM_CLOSE";
+    case WM_QUIT:
+        return "WM_QUIT";
+    case WM_KEYDOWN:
+        return "WM_KEYDOWN";
+    case WM_KEYUP:
+        return "WM_KEYUP";
+    case WM_CHAR:
+        return "WM_CHAR";
+    case WM_TIMER:
+        return "WM_TIMER";
+    case WM_MOUSEMOVE:
+        return "WM_MOUSEMOVE";
+    case WM_LBUTTONDOWN:
+        return "WM_LBUTTONDOWN";
+    case WM_LBUTTONUP:
+        return "WM_LBUTTONUP";
+    case WM_MOUSEWHEEL:
+        return "WM_MOUSEWHEEL";
+    default:
+        return nullptr;
     }
 }
 
@@ -44,8 +61,10 @@ const char* MessageName(UINT msg)
 bool OpenTrace(const std::string& path)
 {
     auto& t = Trace();
-    if (t.is_open()) t.close();
-    if (path.empty()) return true;
+    if (t.is_open())
+        t.close();
+    if (path.empty())
+        return true;
     t.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
     return static_cast<bool>(t);
 }
@@ -53,7 +72,8 @@ bool OpenTrace(const std::string& path)
 void TraceMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     auto& t = Trace();
-    if (!t.is_open()) return;
+    if (!t.is_open())
+        return;
     t << w32::Now() << ' ' << OperationModeName(OperationMode) << ' ';
     if (const char* name = MessageName(msg)) {
         t << name;
@@ -69,9 +89,9 @@ void TraceMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 void TraceMessageBox(const char* caption, const char* text)
 {
     auto& t = Trace();
-    if (!t.is_open()) return;
-    t << w32::Now() << " MSGBOX " << (caption ? caption : "") << ": " << (text ? text : "")
-      << '\n';
+    if (!t.is_open())
+        return;
+    t << w32::Now() << " MSGBOX " << (caption ? caption : "") << ": " << (text ? text : "") << '\n';
     t.flush();
 }
 

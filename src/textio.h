@@ -10,7 +10,7 @@
 
 class TextReader
 {
-public:
+  public:
     explicit TextReader(std::istream& in) : in_(in) {}
 
     // Reads up to the end of the line and consumes the line end (CR and the
@@ -35,7 +35,7 @@ public:
     static bool ParseBool(std::string_view word);
     static float ParseReal(std::string_view word);
 
-private:
+  private:
     int Get();
     int Peek();
     std::istream& in_;
@@ -44,15 +44,15 @@ private:
 
 class TextWriter
 {
-public:
+  public:
     explicit TextWriter(std::ostream& out) : out_(out) {}
     void WriteText(std::string_view text);
-    void WriteLn();                               // CR LF
+    void WriteLn();                                // CR LF
     void WriteCard(uint32_t value, int width = 1); // right-aligned, padded with blanks
-    void WriteBool(bool value);                   // TRUE or FALSE
-    void WriteReal(float value);                  // fixed, three decimals
+    void WriteBool(bool value);                    // TRUE or FALSE
+    void WriteReal(float value);                   // fixed, three decimals
 
-private:
+  private:
     std::ostream& out_;
 };
 

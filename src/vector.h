@@ -3,18 +3,21 @@
 
 #include <cstdint>
 
-struct TVector {
+struct TVector
+{
     int32_t x = 0;
     int32_t y = 0;
     friend bool operator==(const TVector&, const TVector&) = default;
 };
 
-struct TRectangle {
+struct TRectangle
+{
     TVector tl;
     TVector br;
 };
 
-struct TKinematics {
+struct TKinematics
+{
     TVector pos;
     TVector spd;
     TVector acc;

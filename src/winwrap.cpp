@@ -13,6 +13,7 @@
 #include "common.h"
 #include "credits.h"
 #include "game.h"
+#include "highscore.h"
 #include "highscoremenu.h"
 #include "loadmenu.h"
 #include "mainmenu.h"
@@ -20,7 +21,6 @@
 #include "proginit.h"
 #include "rastrum.h"
 #include "runmode.h"
-#include "highscore.h"
 
 HWND hwindow = nullptr;
 
@@ -31,7 +31,8 @@ constexpr const char* kTitle = "Zoduzor";
 
 LRESULT WndProcWrap(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_C_PLMO_BEGIN || msg == WM_C_PLMO_END) return 0;
+    if (msg == WM_C_PLMO_BEGIN || msg == WM_C_PLMO_END)
+        return 0;
     if (msg == WM_CREATE) {
         hwindow = hwnd;
         return 0;
@@ -43,16 +44,33 @@ LRESULT WndProcWrap(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     using Proc = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
     Proc proc = nullptr;
     switch (OperationMode) {
-    case opModeINIT: proc = WndProcInit; break;
-    case opModeMENU: proc = WndProcMenu; break;
-    case opModeGAME: proc = WndProcGame; break;
-    case opModeOPTI: proc = WndProcOpti; break;
-    case opModeLOAD: proc = WndProcLoad; break;
-    case opModeHIGH: proc = WndProcHigh; break;
-    case opModeCRED: proc = WndProcCred; break;
-    case opModeKEYS: proc = WndProcKeys; break;
+    case opModeINIT:
+        proc = WndProcInit;
+        break;
+    case opModeMENU:
+        proc = WndProcMenu;
+        break;
+    case opModeGAME:
+        proc = WndProcGame;
+        break;
+    case opModeOPTI:
+        proc = WndProcOpti;
+        break;
+    case opModeLOAD:
+        proc = WndProcLoad;
+        break;
+    case opModeHIGH:
+        proc = WndProcHigh;
+        break;
+    case opModeCRED:
+        proc = WndProcCred;
+        break;
+    case opModeKEYS:
+        proc = WndProcKeys;
+        break;
     }
-    if (!proc) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (!proc)
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
     TraceMessage(msg, wParam, lParam);
     return proc(hwnd, msg, wParam, lParam);
 }
@@ -69,19 +87,19 @@ void RegisterWndClass(WNDCLASSA& wc)
     wc.hbrBackground = CreateSolidBrush(RGB(0, 0, 0));
     wc.lpszMenuName = nullptr;
     wc.lpszClassName = kClassName;
-    if (RegisterClassA(&wc) == 0) RaiseFatalError(nullptr, "Window Class Registration failed");
+    if (RegisterClassA(&wc) == 0)
+        RaiseFatalError(nullptr, "Window Class Registration failed");
 }
 
 void CreateWindow(HWND& hwnd)
 {
     const int width = 800 + 2 * GetSystemMetrics(SM_CXFIXEDFRAME);
-    const int height =
-        700 + 2 * GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION);
+    const int height = 700 + 2 * GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION);
     hwnd = CreateWindowExA(WS_EX_TOPMOST, kClassName, kTitle,
-                           WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                           CW_USEDEFAULT, width, height, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-    if (!hwnd) RaiseFatalError(nullptr, "Window Creation failed");
+                           WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
+                           width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!hwnd)
+        RaiseFatalError(nullptr, "Window Creation failed");
 }
 
 void DisplayWindow(HWND hwnd)
@@ -103,7 +121,8 @@ int MessageLoop()
 void MakeTimer(HWND hwnd, UINT_PTR& id, uint32_t period, TIMERPROC proc)
 {
     id = SetTimer(hwnd, id, period, proc);
-    if (id == 0) RaiseError(hwnd, "Buy Windows a stopwatch");
+    if (id == 0)
+        RaiseError(hwnd, "Buy Windows a stopwatch");
 }
 
 void SetMouseCursor(bool)
@@ -134,7 +153,10 @@ void RaiseFatalError(HWND hwnd, const char* message)
     std::exit(9);
 }
 
-void WinWrapInit() { RegisterCustomMessages(); }
+void WinWrapInit()
+{
+    RegisterCustomMessages();
+}
 
 void TuneHeap()
 {
@@ -150,7 +172,8 @@ namespace {
 
 void ResolveForRastrum(const char* path, char* out, uint32_t outSize)
 {
-    if (!out || outSize == 0) return;
+    if (!out || outSize == 0)
+        return;
     const std::string resolved = w32::ResolvePath(path ? path : "");
     const size_t n = std::min<size_t>(resolved.size(), outSize - 1);
     std::memcpy(out, resolved.data(), n);

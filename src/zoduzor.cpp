@@ -43,20 +43,27 @@ bool ParseOptions(int argc, char** argv, w32::RunConfig& config, std::string& di
         if (opt == "--headless") {
             config.headless = true;
         } else if (opt == "--dir") {
-            if (!value(dir)) return false;
+            if (!value(dir))
+                return false;
         } else if (opt == "--script") {
-            if (!value(config.scriptPath)) return false;
+            if (!value(config.scriptPath))
+                return false;
         } else if (opt == "--record") {
-            if (!value(config.recordPath)) return false;
+            if (!value(config.recordPath))
+                return false;
         } else if (opt == "--trace") {
-            if (!value(trace)) return false;
+            if (!value(trace))
+                return false;
         } else if (opt == "--mci-log") {
-            if (!value(config.mciLogPath)) return false;
+            if (!value(config.mciLogPath))
+                return false;
         } else if (opt == "--clock") {
-            if (!value(config.clock)) return false;
+            if (!value(config.clock))
+                return false;
         } else if (opt == "--max-time") {
             std::string ms;
-            if (!value(ms)) return false;
+            if (!value(ms))
+                return false;
             auto r = std::from_chars(ms.data(), ms.data() + ms.size(), config.maxTimeMs);
             if (ms.empty() || r.ec != std::errc() || r.ptr != ms.data() + ms.size()) {
                 error = "option --max-time wants milliseconds, not '" + ms + "'";

@@ -18,9 +18,9 @@ int main(int argc, char** argv)
     const int count = argc - 3;
     const int rows = (count + columns - 1) / columns;
     constexpr int kW = 400, kH = 350, kGap = 10;
-    SDL_Surface* sheet = SDL_CreateRGBSurfaceWithFormat(
-        0, columns * kW + (columns + 1) * kGap, rows * kH + (rows + 1) * kGap, 32,
-        SDL_PIXELFORMAT_RGBA32);
+    SDL_Surface* sheet =
+        SDL_CreateRGBSurfaceWithFormat(0, columns * kW + (columns + 1) * kGap,
+                                       rows * kH + (rows + 1) * kGap, 32, SDL_PIXELFORMAT_RGBA32);
     if (!sheet) {
         std::fprintf(stderr, "%s\n", SDL_GetError());
         return 1;

@@ -40,14 +40,18 @@ bool Matches(const char* pat, const char* s)
 {
     for (; *pat; ++pat, ++s) {
         if (*pat == '*') {
-            while (pat[1] == '*') ++pat;
-            if (!pat[1]) return true;
+            while (pat[1] == '*')
+                ++pat;
+            if (!pat[1])
+                return true;
             for (; *s; ++s) {
-                if (Matches(pat + 1, s)) return true;
+                if (Matches(pat + 1, s))
+                    return true;
             }
             return false;
         }
-        if (!*s) return false;
+        if (!*s)
+            return false;
         if (*pat != '?' && std::tolower(static_cast<unsigned char>(*pat)) !=
                                std::tolower(static_cast<unsigned char>(*s)))
             return false;
@@ -55,7 +59,8 @@ bool Matches(const char* pat, const char* s)
     return *s == 0;
 }
 
-struct FindState {
+struct FindState
+{
     std::vector<std::string> names;
     size_t next = 0;
 };
@@ -73,7 +78,8 @@ void Fill(WIN32_FIND_DATAA* data, const std::string& name)
 // instead of a scan. A listing stays valid while its folder keeps the same
 // identity and change times; it is trusted only once it was taken a while
 // after the folder's last change, as file times are coarser than the clock.
-struct Listing {
+struct Listing
+{
     timespec mtime{};
     timespec ctime{};
     bool settled = false;
@@ -102,8 +108,11 @@ bool LongAfter(const timespec& later, const timespec& earlier)
 // names that differ only in case the first in LessNoCase order wins.
 bool FindNoCase(const std::string& dir, const std::string& part, std::string& found)
 {
-    struct stat st{};
-    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    struct stat st
+    {
+    };
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
     std::lock_guard<std::mutex> lock(listingsMutex);
     const std::pair<dev_t, ino_t> key{st.st_dev, st.st_ino};
     auto it = listings.find(key);
@@ -118,23 +127,27 @@ bool FindNoCase(const std::string& dir, const std::string& part, std::string& fo
         for (fs::directory_iterator d(dir, ec), end; !ec && d != end; d.increment(ec)) {
             std::string name = d->path().filename().string();
             auto [slot, added] = l.byLower.try_emplace(Lower(name), name);
-            if (!added && LessNoCase(name, slot->second)) slot->second = std::move(name);
+            if (!added && LessNoCase(name, slot->second))
+                slot->second = std::move(name);
         }
         if (ec) {
             // A folder that cannot be read whole: answer from what was read, keep nothing.
             auto hit = l.byLower.find(Lower(part));
-            if (hit == l.byLower.end()) return false;
+            if (hit == l.byLower.end())
+                return false;
             found = hit->second;
             return true;
         }
         timespec now{};
         clock_gettime(CLOCK_REALTIME, &now);
         l.settled = LongAfter(now, l.mtime) && LongAfter(now, l.ctime);
-        if (listings.size() >= kMaxListings) listings.clear();
+        if (listings.size() >= kMaxListings)
+            listings.clear();
         it = listings.insert_or_assign(key, std::move(l)).first;
     }
     auto hit = it->second.byLower.find(Lower(part));
-    if (hit == it->second.byLower.end()) return false;
+    if (hit == it->second.byLower.end())
+        return false;
     found = hit->second;
     return true;
 }
@@ -145,7 +158,8 @@ std::string ResolvePath(const std::string& windowsPath)
 {
     std::string p = windowsPath;
     std::replace(p.begin(), p.end(), '\\', '/');
-    if (p.empty()) return p;
+    if (p.empty())
+        return p;
     std::string out;
     size_t i = 0;
     if (p[0] == '/') {
@@ -155,10 +169,12 @@ std::string ResolvePath(const std::string& windowsPath)
     bool exists = true; // whether `out` names an existing folder so far
     while (i <= p.size()) {
         size_t j = p.find('/', i);
-        if (j == std::string::npos) j = p.size();
+        if (j == std::string::npos)
+            j = p.size();
         std::string part = p.substr(i, j - i);
         i = j + 1;
-        if (part.empty()) continue;
+        if (part.empty())
+            continue;
         if (exists && part != "." && part != "..") {
             std::error_code ec;
             const fs::path dir = out.empty() ? fs::path(".") : fs::path(out);
@@ -171,10 +187,12 @@ std::string ResolvePath(const std::string& windowsPath)
                 }
             }
         }
-        if (!out.empty() && out.back() != '/') out += '/';
+        if (!out.empty() && out.back() != '/')
+            out += '/';
         out += part;
     }
-    if (!p.empty() && p.back() == '/' && (out.empty() || out.back() != '/')) out += '/';
+    if (!p.empty() && p.back() == '/' && (out.empty() || out.back() != '/'))
+        out += '/';
     return out;
 }
 
@@ -182,16 +200,19 @@ std::string ResolvePath(const std::string& windowsPath)
 
 DWORD GetFileAttributesA(LPCSTR path)
 {
-    if (!path || !*path) return INVALID_FILE_ATTRIBUTES;
+    if (!path || !*path)
+        return INVALID_FILE_ATTRIBUTES;
     std::error_code ec;
     const fs::file_status st = fs::status(w32::ResolvePath(path), ec);
-    if (ec || !fs::exists(st)) return INVALID_FILE_ATTRIBUTES;
+    if (ec || !fs::exists(st))
+        return INVALID_FILE_ATTRIBUTES;
     return fs::is_directory(st) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
 }
 
 HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data)
 {
-    if (!pattern || !data) return INVALID_HANDLE_VALUE;
+    if (!pattern || !data)
+        return INVALID_HANDLE_VALUE;
     std::string p = pattern;
     std::replace(p.begin(), p.end(), '\\', '/');
     const size_t slash = p.rfind('/');
@@ -202,11 +223,14 @@ HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data)
     for (fs::directory_iterator it(w32::ResolvePath(folder), ec), end; !ec && it != end;
          it.increment(ec)) {
         std::error_code fe;
-        if (!it->is_regular_file(fe)) continue;
+        if (!it->is_regular_file(fe))
+            continue;
         std::string name = it->path().filename().string();
-        if (w32::Matches(mask.c_str(), name.c_str())) state->names.push_back(name);
+        if (w32::Matches(mask.c_str(), name.c_str()))
+            state->names.push_back(name);
     }
-    if (state->names.empty()) return INVALID_HANDLE_VALUE;
+    if (state->names.empty())
+        return INVALID_HANDLE_VALUE;
     std::sort(state->names.begin(), state->names.end(), w32::LessNoCase);
     w32::Fill(data, state->names[0]);
     state->next = 1;
@@ -215,16 +239,19 @@ HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data)
 
 BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data)
 {
-    if (!find || find == INVALID_HANDLE_VALUE || !data) return FALSE;
+    if (!find || find == INVALID_HANDLE_VALUE || !data)
+        return FALSE;
     auto* state = static_cast<w32::FindState*>(find);
-    if (state->next >= state->names.size()) return FALSE;
+    if (state->next >= state->names.size())
+        return FALSE;
     w32::Fill(data, state->names[state->next++]);
     return TRUE;
 }
 
 BOOL FindClose(HANDLE find)
 {
-    if (!find || find == INVALID_HANDLE_VALUE) return FALSE;
+    if (!find || find == INVALID_HANDLE_VALUE)
+        return FALSE;
     delete static_cast<w32::FindState*>(find);
     return TRUE;
 }

@@ -13,39 +13,57 @@ namespace w32 {
 
 namespace {
 
-struct NamedKey {
+struct NamedKey
+{
     std::string_view name;
     UINT vk;
 };
 
 constexpr std::array kNamedKeys = {
-    NamedKey{"VK_BACK", VK_BACK},         NamedKey{"VK_TAB", VK_TAB},
-    NamedKey{"VK_RETURN", VK_RETURN},     NamedKey{"VK_SHIFT", VK_SHIFT},
-    NamedKey{"VK_CONTROL", VK_CONTROL},   NamedKey{"VK_MENU", VK_MENU},
-    NamedKey{"VK_PAUSE", VK_PAUSE},       NamedKey{"VK_CAPITAL", VK_CAPITAL},
-    NamedKey{"VK_ESCAPE", VK_ESCAPE},     NamedKey{"VK_SPACE", VK_SPACE},
-    NamedKey{"VK_PRIOR", VK_PRIOR},       NamedKey{"VK_NEXT", VK_NEXT},
-    NamedKey{"VK_END", VK_END},           NamedKey{"VK_HOME", VK_HOME},
-    NamedKey{"VK_LEFT", VK_LEFT},         NamedKey{"VK_UP", VK_UP},
-    NamedKey{"VK_RIGHT", VK_RIGHT},       NamedKey{"VK_DOWN", VK_DOWN},
-    NamedKey{"VK_INSERT", VK_INSERT},     NamedKey{"VK_DELETE", VK_DELETE},
-    NamedKey{"VK_MULTIPLY", VK_MULTIPLY}, NamedKey{"VK_ADD", VK_ADD},
-    NamedKey{"VK_SUBTRACT", VK_SUBTRACT}, NamedKey{"VK_DECIMAL", VK_DECIMAL},
-    NamedKey{"VK_DIVIDE", VK_DIVIDE},     NamedKey{"VK_OEM_1", VK_OEM_1},
-    NamedKey{"VK_OEM_PLUS", VK_OEM_PLUS}, NamedKey{"VK_OEM_COMMA", VK_OEM_COMMA},
-    NamedKey{"VK_OEM_MINUS", VK_OEM_MINUS}, NamedKey{"VK_OEM_PERIOD", VK_OEM_PERIOD},
-    NamedKey{"VK_OEM_2", VK_OEM_2},       NamedKey{"VK_OEM_3", VK_OEM_3},
-    NamedKey{"VK_OEM_4", VK_OEM_4},       NamedKey{"VK_OEM_5", VK_OEM_5},
-    NamedKey{"VK_OEM_6", VK_OEM_6},       NamedKey{"VK_OEM_7", VK_OEM_7},
+    NamedKey{"VK_BACK", VK_BACK},
+    NamedKey{"VK_TAB", VK_TAB},
+    NamedKey{"VK_RETURN", VK_RETURN},
+    NamedKey{"VK_SHIFT", VK_SHIFT},
+    NamedKey{"VK_CONTROL", VK_CONTROL},
+    NamedKey{"VK_MENU", VK_MENU},
+    NamedKey{"VK_PAUSE", VK_PAUSE},
+    NamedKey{"VK_CAPITAL", VK_CAPITAL},
+    NamedKey{"VK_ESCAPE", VK_ESCAPE},
+    NamedKey{"VK_SPACE", VK_SPACE},
+    NamedKey{"VK_PRIOR", VK_PRIOR},
+    NamedKey{"VK_NEXT", VK_NEXT},
+    NamedKey{"VK_END", VK_END},
+    NamedKey{"VK_HOME", VK_HOME},
+    NamedKey{"VK_LEFT", VK_LEFT},
+    NamedKey{"VK_UP", VK_UP},
+    NamedKey{"VK_RIGHT", VK_RIGHT},
+    NamedKey{"VK_DOWN", VK_DOWN},
+    NamedKey{"VK_INSERT", VK_INSERT},
+    NamedKey{"VK_DELETE", VK_DELETE},
+    NamedKey{"VK_MULTIPLY", VK_MULTIPLY},
+    NamedKey{"VK_ADD", VK_ADD},
+    NamedKey{"VK_SUBTRACT", VK_SUBTRACT},
+    NamedKey{"VK_DECIMAL", VK_DECIMAL},
+    NamedKey{"VK_DIVIDE", VK_DIVIDE},
+    NamedKey{"VK_OEM_1", VK_OEM_1},
+    NamedKey{"VK_OEM_PLUS", VK_OEM_PLUS},
+    NamedKey{"VK_OEM_COMMA", VK_OEM_COMMA},
+    NamedKey{"VK_OEM_MINUS", VK_OEM_MINUS},
+    NamedKey{"VK_OEM_PERIOD", VK_OEM_PERIOD},
+    NamedKey{"VK_OEM_2", VK_OEM_2},
+    NamedKey{"VK_OEM_3", VK_OEM_3},
+    NamedKey{"VK_OEM_4", VK_OEM_4},
+    NamedKey{"VK_OEM_5", VK_OEM_5},
+    NamedKey{"VK_OEM_6", VK_OEM_6},
+    NamedKey{"VK_OEM_7", VK_OEM_7},
 };
 
 // Set-1 scan codes of the keys a keyboard of the usual layout has.
 UINT ScanOfLetter(char c)
 {
-    static constexpr std::array<UINT, 26> codes = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22,
-                                                   0x23, 0x17, 0x24, 0x25, 0x26, 0x32, 0x31,
-                                                   0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16,
-                                                   0x2F, 0x11, 0x2D, 0x15, 0x2C};
+    static constexpr std::array<UINT, 26> codes = {
+        0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
+        0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
     return codes[static_cast<size_t>(c - 'A')];
 }
 
@@ -55,85 +73,141 @@ UINT VkFromSdl(int32_t key, int32_t scancode)
 {
     // The keypad first, by position, so keypad digits never depend on Num Lock.
     switch (scancode) {
-    case SDL_SCANCODE_KP_0: return VK_NUMPAD0;
-    case SDL_SCANCODE_KP_1: return VK_NUMPAD1;
-    case SDL_SCANCODE_KP_2: return VK_NUMPAD2;
-    case SDL_SCANCODE_KP_3: return VK_NUMPAD3;
-    case SDL_SCANCODE_KP_4: return VK_NUMPAD4;
-    case SDL_SCANCODE_KP_5: return VK_NUMPAD5;
-    case SDL_SCANCODE_KP_6: return VK_NUMPAD6;
-    case SDL_SCANCODE_KP_7: return VK_NUMPAD7;
-    case SDL_SCANCODE_KP_8: return VK_NUMPAD8;
-    case SDL_SCANCODE_KP_9: return VK_NUMPAD9;
-    case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
-    case SDL_SCANCODE_KP_MULTIPLY: return VK_MULTIPLY;
-    case SDL_SCANCODE_KP_PLUS: return VK_ADD;
-    case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
-    case SDL_SCANCODE_KP_PERIOD: return VK_DECIMAL;
-    case SDL_SCANCODE_KP_DIVIDE: return VK_DIVIDE;
-    default: break;
+    case SDL_SCANCODE_KP_0:
+        return VK_NUMPAD0;
+    case SDL_SCANCODE_KP_1:
+        return VK_NUMPAD1;
+    case SDL_SCANCODE_KP_2:
+        return VK_NUMPAD2;
+    case SDL_SCANCODE_KP_3:
+        return VK_NUMPAD3;
+    case SDL_SCANCODE_KP_4:
+        return VK_NUMPAD4;
+    case SDL_SCANCODE_KP_5:
+        return VK_NUMPAD5;
+    case SDL_SCANCODE_KP_6:
+        return VK_NUMPAD6;
+    case SDL_SCANCODE_KP_7:
+        return VK_NUMPAD7;
+    case SDL_SCANCODE_KP_8:
+        return VK_NUMPAD8;
+    case SDL_SCANCODE_KP_9:
+        return VK_NUMPAD9;
+    case SDL_SCANCODE_KP_ENTER:
+        return VK_RETURN;
+    case SDL_SCANCODE_KP_MULTIPLY:
+        return VK_MULTIPLY;
+    case SDL_SCANCODE_KP_PLUS:
+        return VK_ADD;
+    case SDL_SCANCODE_KP_MINUS:
+        return VK_SUBTRACT;
+    case SDL_SCANCODE_KP_PERIOD:
+        return VK_DECIMAL;
+    case SDL_SCANCODE_KP_DIVIDE:
+        return VK_DIVIDE;
+    default:
+        break;
     }
-    if (key >= SDLK_a && key <= SDLK_z) return static_cast<UINT>('A' + (key - SDLK_a));
-    if (key >= SDLK_0 && key <= SDLK_9) return static_cast<UINT>('0' + (key - SDLK_0));
-    if (key >= SDLK_F1 && key <= SDLK_F12) return static_cast<UINT>(VK_F1 + (key - SDLK_F1));
+    if (key >= SDLK_a && key <= SDLK_z)
+        return static_cast<UINT>('A' + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return static_cast<UINT>('0' + (key - SDLK_0));
+    if (key >= SDLK_F1 && key <= SDLK_F12)
+        return static_cast<UINT>(VK_F1 + (key - SDLK_F1));
     switch (key) {
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_RETURN: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_BACKSPACE:
+        return VK_BACK;
+    case SDLK_TAB:
+        return VK_TAB;
+    case SDLK_RETURN:
+        return VK_RETURN;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    case SDLK_SPACE:
+        return VK_SPACE;
     case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_RSHIFT:
+        return VK_SHIFT;
     case SDLK_LCTRL:
-    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_RCTRL:
+        return VK_CONTROL;
     case SDLK_LALT:
-    case SDLK_RALT: return VK_MENU;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_CAPSLOCK: return VK_CAPITAL;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    case SDLK_SEMICOLON: return VK_OEM_1;
+    case SDLK_RALT:
+        return VK_MENU;
+    case SDLK_PAUSE:
+        return VK_PAUSE;
+    case SDLK_CAPSLOCK:
+        return VK_CAPITAL;
+    case SDLK_PAGEUP:
+        return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+        return VK_NEXT;
+    case SDLK_END:
+        return VK_END;
+    case SDLK_HOME:
+        return VK_HOME;
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_UP:
+        return VK_UP;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
+    case SDLK_DOWN:
+        return VK_DOWN;
+    case SDLK_INSERT:
+        return VK_INSERT;
+    case SDLK_DELETE:
+        return VK_DELETE;
+    case SDLK_SEMICOLON:
+        return VK_OEM_1;
     case SDLK_EQUALS:
-    case SDLK_PLUS: return VK_OEM_PLUS;
-    case SDLK_COMMA: return VK_OEM_COMMA;
-    case SDLK_MINUS: return VK_OEM_MINUS;
-    case SDLK_PERIOD: return VK_OEM_PERIOD;
-    case SDLK_SLASH: return VK_OEM_2;
-    case SDLK_BACKQUOTE: return VK_OEM_3;
-    case SDLK_LEFTBRACKET: return VK_OEM_4;
-    case SDLK_BACKSLASH: return VK_OEM_5;
-    case SDLK_RIGHTBRACKET: return VK_OEM_6;
-    case SDLK_QUOTE: return VK_OEM_7;
-    default: return 0;
+    case SDLK_PLUS:
+        return VK_OEM_PLUS;
+    case SDLK_COMMA:
+        return VK_OEM_COMMA;
+    case SDLK_MINUS:
+        return VK_OEM_MINUS;
+    case SDLK_PERIOD:
+        return VK_OEM_PERIOD;
+    case SDLK_SLASH:
+        return VK_OEM_2;
+    case SDLK_BACKQUOTE:
+        return VK_OEM_3;
+    case SDLK_LEFTBRACKET:
+        return VK_OEM_4;
+    case SDLK_BACKSLASH:
+        return VK_OEM_5;
+    case SDLK_RIGHTBRACKET:
+        return VK_OEM_6;
+    case SDLK_QUOTE:
+        return VK_OEM_7;
+    default:
+        return 0;
     }
 }
 
 UINT ScanCodeFromVk(UINT vk)
 {
-    if (vk >= 'A' && vk <= 'Z') return ScanOfLetter(static_cast<char>(vk));
-    if (vk >= '1' && vk <= '9') return 0x02 + (vk - '1');
-    if (vk >= VK_F1 && vk <= VK_F1 + 9) return 0x3B + (vk - VK_F1);
+    if (vk >= 'A' && vk <= 'Z')
+        return ScanOfLetter(static_cast<char>(vk));
+    if (vk >= '1' && vk <= '9')
+        return 0x02 + (vk - '1');
+    if (vk >= VK_F1 && vk <= VK_F1 + 9)
+        return 0x3B + (vk - VK_F1);
     static constexpr std::array<std::pair<UINT, UINT>, 34> table = {{
-        {'0', 0x0B},          {VK_ESCAPE, 0x01},   {VK_BACK, 0x0E},       {VK_TAB, 0x0F},
-        {VK_RETURN, 0x1C},    {VK_CONTROL, 0x1D},  {VK_SHIFT, 0x2A},      {VK_MENU, 0x38},
-        {VK_SPACE, 0x39},     {VK_CAPITAL, 0x3A},  {VK_F1 + 10, 0x57},    {VK_F12, 0x58},
-        {VK_HOME, 0x47},      {VK_UP, 0x48},       {VK_PRIOR, 0x49},      {VK_LEFT, 0x4B},
-        {VK_RIGHT, 0x4D},     {VK_END, 0x4F},      {VK_DOWN, 0x50},       {VK_NEXT, 0x51},
-        {VK_INSERT, 0x52},    {VK_DELETE, 0x53},   {VK_NUMPAD7, 0x47},    {VK_NUMPAD8, 0x48},
-        {VK_NUMPAD9, 0x49},   {VK_NUMPAD4, 0x4B},  {VK_NUMPAD5, 0x4C},    {VK_NUMPAD6, 0x4D},
-        {VK_NUMPAD1, 0x4F},   {VK_NUMPAD2, 0x50},  {VK_NUMPAD3, 0x51},    {VK_NUMPAD0, 0x52},
+        {'0', 0x0B},          {VK_ESCAPE, 0x01},   {VK_BACK, 0x0E},    {VK_TAB, 0x0F},
+        {VK_RETURN, 0x1C},    {VK_CONTROL, 0x1D},  {VK_SHIFT, 0x2A},   {VK_MENU, 0x38},
+        {VK_SPACE, 0x39},     {VK_CAPITAL, 0x3A},  {VK_F1 + 10, 0x57}, {VK_F12, 0x58},
+        {VK_HOME, 0x47},      {VK_UP, 0x48},       {VK_PRIOR, 0x49},   {VK_LEFT, 0x4B},
+        {VK_RIGHT, 0x4D},     {VK_END, 0x4F},      {VK_DOWN, 0x50},    {VK_NEXT, 0x51},
+        {VK_INSERT, 0x52},    {VK_DELETE, 0x53},   {VK_NUMPAD7, 0x47}, {VK_NUMPAD8, 0x48},
+        {VK_NUMPAD9, 0x49},   {VK_NUMPAD4, 0x4B},  {VK_NUMPAD5, 0x4C}, {VK_NUMPAD6, 0x4D},
+        {VK_NUMPAD1, 0x4F},   {VK_NUMPAD2, 0x50},  {VK_NUMPAD3, 0x51}, {VK_NUMPAD0, 0x52},
         {VK_OEM_MINUS, 0x0C}, {VK_OEM_PLUS, 0x0D},
     }};
     for (const auto& [v, s] : table) {
-        if (v == vk) return s;
+        if (v == vk)
+            return s;
     }
     return 0;
 }
@@ -141,19 +215,26 @@ UINT ScanCodeFromVk(UINT vk)
 LPARAM KeyLParam(UINT vk, bool repeat, bool up)
 {
     uint32_t l = 1u | ((ScanCodeFromVk(vk) & 0xFFu) << 16);
-    if (repeat || up) l |= 1u << 30;
-    if (up) l |= 1u << 31;
+    if (repeat || up)
+        l |= 1u << 30;
+    if (up)
+        l |= 1u << 31;
     return static_cast<LPARAM>(static_cast<int32_t>(l));
 }
 
 int TranslatedChar(UINT vk)
 {
     switch (vk) {
-    case VK_BACK: return 8;
-    case VK_TAB: return 9;
-    case VK_RETURN: return 13;
-    case VK_ESCAPE: return 27;
-    default: return 0;
+    case VK_BACK:
+        return 8;
+    case VK_TAB:
+        return 9;
+    case VK_RETURN:
+        return 13;
+    case VK_ESCAPE:
+        return 27;
+    default:
+        return 0;
     }
 }
 
@@ -162,7 +243,8 @@ int ParseKeyName(const std::string& name)
     if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
         return std::toupper(static_cast<unsigned char>(name[0]));
     for (const auto& k : kNamedKeys) {
-        if (k.name == name) return static_cast<int>(k.vk);
+        if (k.name == name)
+            return static_cast<int>(k.vk);
     }
     auto number = [](std::string_view s, int& v) {
         auto r = std::from_chars(s.data(), s.data() + s.size(), v);
@@ -175,7 +257,8 @@ int ParseKeyName(const std::string& name)
     if (name.starts_with("VK_F") && number(std::string_view(name).substr(4), v) && v >= 1 &&
         v <= 24)
         return VK_F1 + v - 1;
-    if (number(name, v) && v > 0 && v < 256) return v;
+    if (number(name, v) && v > 0 && v < 256)
+        return v;
     return -1;
 }
 

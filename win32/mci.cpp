@@ -17,14 +17,16 @@ namespace w32 {
 
 namespace {
 
-struct Sound {
+struct Sound
+{
     SoundState state;
     Mix_Chunk* chunk = nullptr;
     bool music = false; // holds the one Mix_Music track
     int channel = -1;
 };
 
-struct Mci {
+struct Mci
+{
     bool deviceAllowed = false;
     bool deviceTried = false;
     bool deviceOpen = false;
@@ -50,7 +52,8 @@ std::string Lower(std::string s)
 bool EnsureDevice()
 {
     Mci& m = M();
-    if (!m.deviceAllowed) return false;
+    if (!m.deviceAllowed)
+        return false;
     if (!m.deviceTried) {
         m.deviceTried = true;
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 &&
@@ -65,7 +68,8 @@ bool EnsureDevice()
 
 void Halt(Sound& s)
 {
-    if (!M().deviceOpen) return;
+    if (!M().deviceOpen)
+        return;
     if (s.music) {
         Mix_HaltMusic();
     } else if (s.channel >= 0 && Mix_GetChunk(s.channel) == s.chunk) {
@@ -77,7 +81,8 @@ void Halt(Sound& s)
 void Free(Sound& s)
 {
     Halt(s);
-    if (s.chunk) Mix_FreeChunk(s.chunk);
+    if (s.chunk)
+        Mix_FreeChunk(s.chunk);
     s.chunk = nullptr;
     if (s.music && M().music) {
         Mix_FreeMusic(M().music);
@@ -91,14 +96,16 @@ void Free(Sound& s)
 void Reap()
 {
     Mci& m = M();
-    if (!m.deviceOpen) return;
+    if (!m.deviceOpen)
+        return;
     for (auto it = m.sounds.begin(); it != m.sounds.end();) {
         Sound& s = it->second;
         if (s.state.playing) {
             const bool on = s.music ? Mix_PlayingMusic() != 0
                                     : (s.channel >= 0 && Mix_Playing(s.channel) &&
                                        Mix_GetChunk(s.channel) == s.chunk);
-            if (!on) s.state.playing = false;
+            if (!on)
+                s.state.playing = false;
         }
         if (!s.state.playing && s.state.onTheFly) {
             Free(s);
@@ -125,7 +132,8 @@ void Play(Sound& s, bool repeat)
     Mci& m = M();
     s.state.playing = true;
     s.state.repeat = repeat;
-    if (!EnsureDevice()) return;
+    if (!EnsureDevice())
+        return;
     Halt(s); // playing again starts from the beginning
     // One looping track streams as music; everything else is decoded once.
     if (repeat && (!m.music || s.music)) {
@@ -133,12 +141,15 @@ void Play(Sound& s, bool repeat)
             m.music = Mix_LoadMUS(s.state.path.c_str());
             s.music = m.music != nullptr;
         }
-        if (s.music && Mix_PlayMusic(m.music, -1) == 0) return;
+        if (s.music && Mix_PlayMusic(m.music, -1) == 0)
+            return;
     }
-    if (!s.chunk && !s.music) s.chunk = Mix_LoadWAV(s.state.path.c_str());
+    if (!s.chunk && !s.music)
+        s.chunk = Mix_LoadWAV(s.state.path.c_str());
     if (s.chunk) {
         s.channel = Mix_PlayChannel(-1, s.chunk, repeat ? -1 : 0);
-        if (s.channel >= 0) return;
+        if (s.channel >= 0)
+            return;
     }
     s.state.playing = false;
 }
@@ -149,19 +160,25 @@ std::vector<SoundState> OpenSounds()
 {
     Reap();
     std::vector<SoundState> out;
-    for (const auto& [key, s] : M().sounds) out.push_back(s.state);
+    for (const auto& [key, s] : M().sounds)
+        out.push_back(s.state);
     return out;
 }
 
 namespace detail {
 
-void MciSetDeviceAllowed(bool allowed) { M().deviceAllowed = allowed; }
+void MciSetDeviceAllowed(bool allowed)
+{
+    M().deviceAllowed = allowed;
+}
 
 bool MciOpenLog(const std::string& path, std::string& error)
 {
     Mci& m = M();
-    if (m.log.is_open()) m.log.close();
-    if (path.empty()) return true;
+    if (m.log.is_open())
+        m.log.close();
+    if (path.empty())
+        return true;
     m.log.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
     if (!m.log) {
         error = "cannot write the sound command log " + path;
@@ -173,7 +190,8 @@ bool MciOpenLog(const std::string& path, std::string& error)
 void MciReset()
 {
     Mci& m = M();
-    for (auto& [k, s] : m.sounds) Free(s);
+    for (auto& [k, s] : m.sounds)
+        Free(s);
     m.sounds.clear();
 }
 
@@ -181,7 +199,8 @@ void MciShutdown()
 {
     MciReset();
     Mci& m = M();
-    if (m.log.is_open()) m.log.flush();
+    if (m.log.is_open())
+        m.log.flush();
     if (m.deviceOpen) {
         Mix_CloseAudio();
         Mix_Quit();
@@ -196,8 +215,10 @@ void MciShutdown()
 DWORD mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND)
 {
     using namespace w32;
-    if (returnString && returnLength > 0) returnString[0] = 0;
-    if (!command) return 0;
+    if (returnString && returnLength > 0)
+        returnString[0] = 0;
+    if (!command)
+        return 0;
     Mci& m = M();
     if (m.log.is_open()) {
         m.log << command << '\n';
@@ -206,24 +227,29 @@ DWORD mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND
     Reap();
     std::istringstream in(command);
     std::vector<std::string> w;
-    for (std::string s; in >> s;) w.push_back(s);
-    if (w.empty()) return 0;
+    for (std::string s; in >> s;)
+        w.push_back(s);
+    if (w.empty())
+        return 0;
     const std::string verb = Lower(w[0]);
     if (verb == "open" && w.size() >= 2) {
         // open <file> [alias <name>]; the file name may hold spaces
         std::string file = w[1], alias;
         size_t i = 2;
-        for (; i < w.size() && Lower(w[i]) != "alias"; ++i) file += " " + w[i];
+        for (; i < w.size() && Lower(w[i]) != "alias"; ++i)
+            file += " " + w[i];
         alias = i + 1 < w.size() ? w[i + 1] : file;
         Open(file, alias, false);
     } else if (verb == "play" && w.size() >= 2) {
         bool repeat = w.size() >= 3 && Lower(w.back()) == "repeat";
         std::string name = w[1];
-        for (size_t i = 2; i + (repeat ? 1 : 0) < w.size(); ++i) name += " " + w[i];
+        for (size_t i = 2; i + (repeat ? 1 : 0) < w.size(); ++i)
+            name += " " + w[i];
         auto it = m.sounds.find(Lower(name));
         if (it == m.sounds.end()) {
             // Not an alias: a path opened on the fly, when such a file exists.
-            if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+            if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES)
+                return 0;
             Play(Open(name, name, true), repeat);
         } else {
             Play(it->second, repeat);

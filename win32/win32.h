@@ -44,14 +44,17 @@ using HANDLE = void*;
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 
-struct POINT {
+struct POINT
+{
     LONG x, y;
 };
-struct RECT {
+struct RECT
+{
     LONG left, top, right, bottom;
 };
 
-struct MSG {
+struct MSG
+{
     HWND hwnd;
     UINT message;
     WPARAM wParam;
@@ -60,7 +63,8 @@ struct MSG {
     POINT pt;
 };
 
-struct WNDCLASSA {
+struct WNDCLASSA
+{
     UINT style;
     WNDPROC lpfnWndProc;
     int cbClsExtra;
@@ -73,17 +77,20 @@ struct WNDCLASSA {
     LPCSTR lpszClassName;
 };
 
-struct PAINTSTRUCT {
+struct PAINTSTRUCT
+{
     HDC hdc;
     BOOL fErase;
     RECT rcPaint;
 };
 
-struct SYSTEMTIME {
+struct SYSTEMTIME
+{
     WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
 };
 
-struct WIN32_FIND_DATAA {
+struct WIN32_FIND_DATAA
+{
     DWORD dwFileAttributes;
     char cFileName[260];
 };
@@ -91,7 +98,8 @@ struct WIN32_FIND_DATAA {
 // A device context names a window; the imaging library presents its buffer
 // through it. The first member is the present callback the library calls.
 #include "rastrum_target.h"
-struct HDC__ {
+struct HDC__
+{
     RastrumPresentTarget target;
     HWND hwnd;
 };
@@ -183,12 +191,15 @@ struct HDC__ {
 #define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(-1))
 
 #define RGB(r, g, b)                                                                               \
-    (static_cast<COLORREF>((static_cast<BYTE>(r)) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8) | \
+    (static_cast<COLORREF>((static_cast<BYTE>(r)) |                                                \
+                           (static_cast<WORD>(static_cast<BYTE>(g)) << 8) |                        \
                            ((static_cast<DWORD>(static_cast<BYTE>(b))) << 16)))
 #define LOWORD(l) (static_cast<WORD>(static_cast<uintptr_t>(l) & 0xffff))
 #define HIWORD(l) (static_cast<WORD>((static_cast<uintptr_t>(l) >> 16) & 0xffff))
 #define GET_WHEEL_DELTA_WPARAM(w) (static_cast<short>(HIWORD(w)))
-#define MAKELPARAM(l, h) (static_cast<LPARAM>(static_cast<DWORD>((static_cast<WORD>(l)) | ((static_cast<DWORD>(static_cast<WORD>(h))) << 16))))
+#define MAKELPARAM(l, h)                                                                           \
+    (static_cast<LPARAM>(static_cast<DWORD>((static_cast<WORD>(l)) |                               \
+                                            ((static_cast<DWORD>(static_cast<WORD>(h))) << 16))))
 
 // ---------------------------------------------------------------- USER32 / GDI32
 HINSTANCE GetModuleHandleA(LPCSTR name);
@@ -246,12 +257,13 @@ namespace w32 {
 // are kept as written (so a file can be created under them).
 std::string ResolvePath(const std::string& windowsPath);
 
-struct RunConfig {
+struct RunConfig
+{
     bool headless = false;
-    std::string scriptPath;  // --script
-    std::string recordPath;  // --record
-    std::string mciLogPath;  // --mci-log
-    std::string clock;       // --clock YYYY-MM-DDTHH:MM:SS.CC (empty: default)
+    std::string scriptPath; // --script
+    std::string recordPath; // --record
+    std::string mciLogPath; // --mci-log
+    std::string clock;      // --clock YYYY-MM-DDTHH:MM:SS.CC (empty: default)
     uint32_t maxTimeMs = 600000;
     bool maxTimeGiven = false;
 };
@@ -265,9 +277,10 @@ bool IsHeadless();
 uint32_t Now();
 
 // Hooks the program gives the layer for script events and recording.
-void SetDumpHook(std::function<std::string()> hook);    // JSON of the state, for `dump`
-void SetHashHook(std::function<uint64_t()> hook);       // state hash, for `check` and recording
-void SetPlayingHook(std::function<bool()> hook);        // true while a game is being played (recording writes checks then)
+void SetDumpHook(std::function<std::string()> hook); // JSON of the state, for `dump`
+void SetHashHook(std::function<uint64_t()> hook);    // state hash, for `check` and recording
+void SetPlayingHook(
+    std::function<bool()> hook); // true while a game is being played (recording writes checks then)
 void SetMessageBoxHook(std::function<void(const char* caption, const char* text)> hook);
 
 // Whether the last message box could be shown (a window system exists).

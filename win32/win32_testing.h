@@ -25,19 +25,34 @@ int ParseKeyName(const std::string& name);
 
 // ---------------------------------------------------------------- scripts
 enum class ScriptKind {
-    KeyDown, KeyUp, Char, Press, Type, MouseMove, LButtonDown, LButtonUp, Click, Wheel,
-    Close, Screenshot, Dump, Check, Quit
+    KeyDown,
+    KeyUp,
+    Char,
+    Press,
+    Type,
+    MouseMove,
+    LButtonDown,
+    LButtonUp,
+    Click,
+    Wheel,
+    Close,
+    Screenshot,
+    Dump,
+    Check,
+    Quit
 };
 
-struct ScriptEvent {
+struct ScriptEvent
+{
     uint32_t time = 0;
     ScriptKind kind = ScriptKind::Quit;
-    int a = 0, b = 0;   // key / char code / x, y / wheel distance; a = 1 for a repeated keydown
-    std::string text;   // type text, file name, hex hash
+    int a = 0, b = 0; // key / char code / x, y / wheel distance; a = 1 for a repeated keydown
+    std::string text; // type text, file name, hex hash
     int line = 0;
 };
 
-struct Script {
+struct Script
+{
     std::string clock; // from a first `clock` line, else empty
     std::vector<ScriptEvent> events;
 };
@@ -52,9 +67,10 @@ SYSTEMTIME AddMilliseconds(const SYSTEMTIME& start, uint64_t ms);
 std::string FormatClock(const SYSTEMTIME& t);
 
 // ---------------------------------------------------------------- sound
-struct SoundState {
+struct SoundState
+{
     std::string alias;
-    std::string path;  // resolved
+    std::string path; // resolved
     bool playing = false;
     bool repeat = false;
     bool onTheFly = false; // opened by `play <path>`, freed when it ends

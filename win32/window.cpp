@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <deque>
 #include <fstream>
@@ -22,14 +22,15 @@
 #include "layer_internal.h"
 #include "win32_testing.h"
 
-struct HWND__ {
+struct HWND__
+{
     WNDPROC proc = nullptr;
     bool invalid = false;
     bool destroyed = false;
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr; // only when the window has no surface of its own
     SDL_Texture* texture = nullptr;
-    bool shown = false;       // whether the window's pixels hold the last presented frame
+    bool shown = false; // whether the window's pixels hold the last presented frame
     HDC__ dc{};
 };
 
@@ -42,26 +43,29 @@ constexpr int kClientH = 700;
 constexpr int kFrameX = 3, kFrameY = 3, kCaption = 23;
 constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max();
 
-struct Timer {
+struct Timer
+{
     UINT_PTR id;
     TIMERPROC proc;
     uint32_t period;
     uint64_t due;
 };
 
-struct Pending {
+struct Pending
+{
     MSG msg;
     bool translate = true; // false for keys of scripts (they bring their own WM_CHAR)
 };
 
-struct Layer {
+struct Layer
+{
     bool headless = true;
     bool configured = false;
     bool videoUp = false;
     std::string videoError;
     bool failSetTimer = false;
-    uint64_t now = 0;            // the time of the message being handled
-    uint64_t realStart = 0;      // SDL ticks at start (window)
+    uint64_t now = 0;       // the time of the message being handled
+    uint64_t realStart = 0; // SDL ticks at start (window)
     uint32_t maxTime = 600000;
     bool maxTimeGiven = false;
     SYSTEMTIME startClock{};
@@ -96,7 +100,8 @@ Layer& L()
 HWND MainWindow()
 {
     for (auto& w : L().windows) {
-        if (!w->destroyed) return w.get();
+        if (!w->destroyed)
+            return w.get();
     }
     return nullptr;
 }
@@ -104,7 +109,8 @@ HWND MainWindow()
 bool IsWindowHandle(HWND h)
 {
     for (auto& w : L().windows) {
-        if (w.get() == h) return !w->destroyed;
+        if (w.get() == h)
+            return !w->destroyed;
     }
     return false;
 }
@@ -122,7 +128,8 @@ bool DropsLateTicks()
 }
 
 // Rows of the frame that a present changed: [first, last), empty if none.
-struct Band {
+struct Band
+{
     int first = kClientH;
     int last = 0;
     bool Empty() const { return first >= last; }
@@ -146,10 +153,10 @@ Band TakeFrame(const uint32_t* argb, int width, int height, int pitchBytes)
     const int w = std::min(width, kClientW), h = std::min(height, kClientH);
     for (int y = 0; y < kClientH; ++y) {
         uint32_t* dst = frame.data() + static_cast<ptrdiff_t>(y) * kClientW;
-        const auto* row = y < h ? reinterpret_cast<const uint32_t*>(
-                                      reinterpret_cast<const uint8_t*>(argb) +
-                                      static_cast<ptrdiff_t>(y) * pitchBytes)
-                                : nullptr;
+        const auto* row =
+            y < h ? reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(argb) +
+                                                      static_cast<ptrdiff_t>(y) * pitchBytes)
+                  : nullptr;
         const size_t copied = row ? static_cast<size_t>(w) : 0;
         if (copied && std::memcmp(dst, row, copied * 4) != 0) {
             std::memcpy(dst, row, copied * 4);
@@ -173,8 +180,10 @@ void ShowFrame(HWND hwnd, Band band)
     if (SDL_Surface* s = hwnd->renderer ? nullptr : SDL_GetWindowSurface(hwnd->window)) {
         const int w = std::min(s->w, kClientW);
         const int first = std::min(band.first, s->h), last = std::min(band.last, s->h);
-        if (first >= last) return;
-        if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
+        if (first >= last)
+            return;
+        if (SDL_MUSTLOCK(s))
+            SDL_LockSurface(s);
         auto* dst = static_cast<uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(first) * s->pitch;
         const uint32_t* src = frame.data() + static_cast<ptrdiff_t>(first) * kClientW;
         const Uint32 f = s->format->format;
@@ -186,7 +195,8 @@ void ShowFrame(HWND hwnd, Band band)
             SDL_ConvertPixels(w, last - first, SDL_PIXELFORMAT_ARGB8888, src, kClientW * 4, f, dst,
                               s->pitch);
         }
-        if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+        if (SDL_MUSTLOCK(s))
+            SDL_UnlockSurface(s);
         const SDL_Rect rows{0, first, w, last - first};
         hwnd->shown = SDL_UpdateWindowSurfaceRects(hwnd->window, &rows, 1) == 0;
         return;
@@ -203,9 +213,11 @@ void ShowFrame(HWND hwnd, Band band)
 void Present(void* self, const uint32_t* argb, int width, int height, int pitchBytes)
 {
     HWND hwnd = self ? static_cast<HDC__*>(self)->hwnd : nullptr;
-    if (!argb || width <= 0 || height <= 0) return;
+    if (!argb || width <= 0 || height <= 0)
+        return;
     const Band changed = TakeFrame(argb, width, height, pitchBytes);
-    if (!hwnd || !hwnd->window) return;
+    if (!hwnd || !hwnd->window)
+        return;
     // Only the rows that changed are sent; all of them when the window lost its pixels.
     if (!hwnd->shown) {
         ShowFrame(hwnd, {0, kClientH});
@@ -218,24 +230,28 @@ void Present(void* self, const uint32_t* argb, int width, int height, int pitchB
 // frame is shown even if it did not change.
 int ForgetShownFrame(void*, SDL_Event* ev)
 {
-    if (ev->type != SDL_WINDOWEVENT) return 0;
+    if (ev->type != SDL_WINDOWEVENT)
+        return 0;
     switch (ev->window.event) {
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         for (auto& w : L().windows) {
-            if (w->window && SDL_GetWindowID(w->window) == ev->window.windowID) w->shown = false;
+            if (w->window && SDL_GetWindowID(w->window) == ev->window.windowID)
+                w->shown = false;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     return 0;
 }
 
 void RecordLine(uint64_t t, const std::string& text)
 {
-    if (!L().record.is_open()) return;
+    if (!L().record.is_open())
+        return;
     L().record << t << ' ' << text << '\n';
     L().record.flush();
 }
@@ -256,7 +272,8 @@ std::string KeyCode(WPARAM vk)
 
 void RecordInput(const MSG& m)
 {
-    if (!L().record.is_open()) return;
+    if (!L().record.is_open())
+        return;
     const int x = LOWORD(m.lParam), y = HIWORD(m.lParam);
     std::string s;
     switch (m.message) {
@@ -264,14 +281,29 @@ void RecordInput(const MSG& m)
         s = "keydown " + KeyCode(m.wParam) +
             ((static_cast<uint32_t>(m.lParam) & (1u << 30)) ? " repeat" : "");
         break;
-    case WM_KEYUP: s = "keyup " + KeyCode(m.wParam); break;
-    case WM_CHAR: s = "char " + std::to_string(m.wParam); break;
-    case WM_MOUSEMOVE: s = "mousemove " + std::to_string(x) + " " + std::to_string(y); break;
-    case WM_LBUTTONDOWN: s = "lbuttondown " + std::to_string(x) + " " + std::to_string(y); break;
-    case WM_LBUTTONUP: s = "lbuttonup " + std::to_string(x) + " " + std::to_string(y); break;
-    case WM_MOUSEWHEEL: s = "wheel " + std::to_string(GET_WHEEL_DELTA_WPARAM(m.wParam)); break;
-    case WM_CLOSE: s = "close"; break;
-    default: return;
+    case WM_KEYUP:
+        s = "keyup " + KeyCode(m.wParam);
+        break;
+    case WM_CHAR:
+        s = "char " + std::to_string(m.wParam);
+        break;
+    case WM_MOUSEMOVE:
+        s = "mousemove " + std::to_string(x) + " " + std::to_string(y);
+        break;
+    case WM_LBUTTONDOWN:
+        s = "lbuttondown " + std::to_string(x) + " " + std::to_string(y);
+        break;
+    case WM_LBUTTONUP:
+        s = "lbuttonup " + std::to_string(x) + " " + std::to_string(y);
+        break;
+    case WM_MOUSEWHEEL:
+        s = "wheel " + std::to_string(GET_WHEEL_DELTA_WPARAM(m.wParam));
+        break;
+    case WM_CLOSE:
+        s = "close";
+        break;
+    default:
+        return;
     }
     RecordLine(m.time, s);
 }
@@ -281,11 +313,13 @@ void RecordInput(const MSG& m)
 void RecordChecks(uint64_t t, bool isTick)
 {
     w32::Layer& l = L();
-    if (!l.record.is_open()) return;
+    if (!l.record.is_open())
+        return;
     while (l.nextCheck < t || (isTick && l.nextCheck == t)) {
         const uint64_t at = l.nextCheck;
         l.nextCheck += 1000;
-        if (!l.playingHook || !l.playingHook() || !l.hashHook) continue;
+        if (!l.playingHook || !l.playingHook() || !l.hashHook)
+            continue;
         // The state has not changed since `at`: hash it as a replay sees it then.
         const uint64_t later = l.now;
         l.now = at;
@@ -313,12 +347,15 @@ bool SavePng(const std::string& path)
 {
     w32::Layer& l = L();
     std::vector<uint32_t> pixels = l.frame;
-    if (pixels.empty()) pixels.assign(static_cast<size_t>(kClientW) * kClientH, 0xFF000000u);
+    if (pixels.empty())
+        pixels.assign(static_cast<size_t>(kClientW) * kClientH, 0xFF000000u);
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), kClientW, kClientH, 32,
                                                         kClientW * 4, SDL_PIXELFORMAT_ARGB8888);
-    if (!s) return false;
+    if (!s)
+        return false;
     // The window shows no transparency: store every pixel opaque.
-    for (auto& p : pixels) p |= 0xFF000000u;
+    for (auto& p : pixels)
+        p |= 0xFF000000u;
     const bool ok = IMG_SavePNG(s, ResolvePath(path).c_str()) == 0;
     SDL_FreeSurface(s);
     return ok;
@@ -326,7 +363,8 @@ bool SavePng(const std::string& path)
 
 void EndRun(int code)
 {
-    if (L().exitCode < 0) L().exitCode = code;
+    if (L().exitCode < 0)
+        L().exitCode = code;
 }
 
 // Runs one script event at its time: input is queued, the rest acts at once.
@@ -342,26 +380,44 @@ void RunScriptEvent(const ScriptEvent& e)
         QueueInput(h, msg, msg == WM_LBUTTONDOWN ? 1 : 0, MAKELPARAM(e.a, e.b), t, false);
     };
     switch (e.kind) {
-    case ScriptKind::KeyDown: key(static_cast<UINT>(e.a), false, e.b != 0); break;
-    case ScriptKind::KeyUp: key(static_cast<UINT>(e.a), true, false); break;
-    case ScriptKind::Char: QueueInput(h, WM_CHAR, static_cast<WPARAM>(e.a), 1, t, false); break;
+    case ScriptKind::KeyDown:
+        key(static_cast<UINT>(e.a), false, e.b != 0);
+        break;
+    case ScriptKind::KeyUp:
+        key(static_cast<UINT>(e.a), true, false);
+        break;
+    case ScriptKind::Char:
+        QueueInput(h, WM_CHAR, static_cast<WPARAM>(e.a), 1, t, false);
+        break;
     case ScriptKind::Press: {
         key(static_cast<UINT>(e.a), false, false);
         int c = TranslatedChar(static_cast<UINT>(e.a));
-        if (c == 0 && e.a >= 'A' && e.a <= 'Z') c = e.a - 'A' + 'a';
-        if (c == 0 && e.a >= '0' && e.a <= '9') c = e.a;
-        if (c == 0 && e.a == VK_SPACE) c = ' ';
-        if (c == 0 && e.a >= VK_NUMPAD0 && e.a <= VK_NUMPAD9) c = '0' + (e.a - VK_NUMPAD0);
-        if (c) QueueInput(h, WM_CHAR, static_cast<WPARAM>(c), 1, t, false);
+        if (c == 0 && e.a >= 'A' && e.a <= 'Z')
+            c = e.a - 'A' + 'a';
+        if (c == 0 && e.a >= '0' && e.a <= '9')
+            c = e.a;
+        if (c == 0 && e.a == VK_SPACE)
+            c = ' ';
+        if (c == 0 && e.a >= VK_NUMPAD0 && e.a <= VK_NUMPAD9)
+            c = '0' + (e.a - VK_NUMPAD0);
+        if (c)
+            QueueInput(h, WM_CHAR, static_cast<WPARAM>(c), 1, t, false);
         key(static_cast<UINT>(e.a), true, false);
         break;
     }
     case ScriptKind::Type:
-        for (unsigned char c : e.text) QueueInput(h, WM_CHAR, c, 1, t, false);
+        for (unsigned char c : e.text)
+            QueueInput(h, WM_CHAR, c, 1, t, false);
         break;
-    case ScriptKind::MouseMove: mouse(WM_MOUSEMOVE); break;
-    case ScriptKind::LButtonDown: mouse(WM_LBUTTONDOWN); break;
-    case ScriptKind::LButtonUp: mouse(WM_LBUTTONUP); break;
+    case ScriptKind::MouseMove:
+        mouse(WM_MOUSEMOVE);
+        break;
+    case ScriptKind::LButtonDown:
+        mouse(WM_LBUTTONDOWN);
+        break;
+    case ScriptKind::LButtonUp:
+        mouse(WM_LBUTTONUP);
+        break;
     case ScriptKind::Click:
         mouse(WM_MOUSEMOVE);
         mouse(WM_LBUTTONDOWN);
@@ -371,27 +427,33 @@ void RunScriptEvent(const ScriptEvent& e)
         QueueInput(h, WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint32_t>(e.a) << 16), 0, t,
                    false);
         break;
-    case ScriptKind::Close: QueueInput(h, WM_CLOSE, 0, 0, t, false); break;
+    case ScriptKind::Close:
+        QueueInput(h, WM_CLOSE, 0, 0, t, false);
+        break;
     case ScriptKind::Screenshot:
-        if (!SavePng(e.text)) std::cerr << "screenshot: cannot write " << e.text << "\n";
+        if (!SavePng(e.text))
+            std::cerr << "screenshot: cannot write " << e.text << "\n";
         break;
     case ScriptKind::Dump: {
         std::ofstream out(ResolvePath(e.text), std::ios::binary | std::ios::trunc);
         out << (l.dumpHook ? l.dumpHook() : std::string("{}")) << "\n";
-        if (!out) std::cerr << "dump: cannot write " << e.text << "\n";
+        if (!out)
+            std::cerr << "dump: cannot write " << e.text << "\n";
         break;
     }
     case ScriptKind::Check: {
         const uint64_t want = std::stoull(e.text, nullptr, 16);
         const uint64_t got = l.hashHook ? l.hashHook() : 0;
         if (want != got) {
-            std::cerr << "check failed at " << t << " ms (script line " << e.line
-                      << "): expected " << e.text << ", state is " << Hex(got) << "\n";
+            std::cerr << "check failed at " << t << " ms (script line " << e.line << "): expected "
+                      << e.text << ", state is " << Hex(got) << "\n";
             EndRun(4);
         }
         break;
     }
-    case ScriptKind::Quit: EndRun(0); break;
+    case ScriptKind::Quit:
+        EndRun(0);
+        break;
     }
 }
 
@@ -410,26 +472,32 @@ MSG Make(HWND h, UINT msg, WPARAM w, LPARAM lp, uint64_t t)
 void PumpSdl(uint64_t t)
 {
     w32::Layer& l = L();
-    if (!l.videoUp) return;
+    if (!l.videoUp)
+        return;
     HWND h = MainWindow();
     SDL_Event ev;
     while (SDL_PollEvent(&ev)) {
-        if (!h) continue;
+        if (!h)
+            continue;
         switch (ev.type) {
-        case SDL_QUIT: QueueInput(h, WM_CLOSE, 0, 0, t, true); break;
+        case SDL_QUIT:
+            QueueInput(h, WM_CLOSE, 0, 0, t, true);
+            break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const UINT vk = VkFromSdl(ev.key.keysym.sym, ev.key.keysym.scancode);
-            if (!vk) break;
+            if (!vk)
+                break;
             const bool up = ev.type == SDL_KEYUP;
-            QueueInput(h, up ? WM_KEYUP : WM_KEYDOWN, vk, KeyLParam(vk, ev.key.repeat != 0, up),
-                       t, true);
+            QueueInput(h, up ? WM_KEYUP : WM_KEYDOWN, vk, KeyLParam(vk, ev.key.repeat != 0, up), t,
+                       true);
             break;
         }
         case SDL_TEXTINPUT:
             for (const char* c = ev.text.text; *c; ++c) {
                 const auto u = static_cast<unsigned char>(*c);
-                if (u >= 32 && u < 127) QueueInput(h, WM_CHAR, u, 1, t, true);
+                if (u >= 32 && u < 127)
+                    QueueInput(h, WM_CHAR, u, 1, t, true);
             }
             break;
         case SDL_MOUSEMOTION:
@@ -441,7 +509,8 @@ void PumpSdl(uint64_t t)
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            if (ev.button.button != SDL_BUTTON_LEFT) break;
+            if (ev.button.button != SDL_BUTTON_LEFT)
+                break;
             QueueInput(h, ev.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP,
                        ev.type == SDL_MOUSEBUTTONDOWN ? 1 : 0,
                        MAKELPARAM(std::clamp(ev.button.x, 0, kClientW - 1),
@@ -450,15 +519,19 @@ void PumpSdl(uint64_t t)
             break;
         case SDL_MOUSEWHEEL: {
             int d = ev.wheel.y * 120;
-            if (ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) d = -d;
-            if (d) QueueInput(h, WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint32_t>(d) << 16),
-                              0, t, true);
+            if (ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+                d = -d;
+            if (d)
+                QueueInput(h, WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint32_t>(d) << 16), 0,
+                           t, true);
             break;
         }
         case SDL_WINDOWEVENT:
-            if (ev.window.event == SDL_WINDOWEVENT_EXPOSED) h->invalid = true;
+            if (ev.window.event == SDL_WINDOWEVENT_EXPOSED)
+                h->invalid = true;
             break;
-        default: break;
+        default:
+            break;
         }
     }
 }
@@ -466,15 +539,18 @@ void PumpSdl(uint64_t t)
 uint64_t NextTickDue()
 {
     uint64_t due = kNever;
-    for (const auto& t : L().timers) due = std::min(due, t.due);
+    for (const auto& t : L().timers)
+        due = std::min(due, t.due);
     return due;
 }
 
 bool VideoUp()
 {
     w32::Layer& l = L();
-    if (l.videoUp) return true;
-    if (l.headless) return false;
+    if (l.videoUp)
+        return true;
+    if (l.headless)
+        return false;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         l.videoError = SDL_GetError();
         return false;
@@ -494,7 +570,8 @@ bool Configure(const RunConfig& c, std::string& error)
     l.maxTimeGiven = c.maxTimeGiven || c.headless;
     l.configured = true;
     detail::MciSetDeviceAllowed(!c.headless);
-    if (!detail::MciOpenLog(c.mciLogPath, error)) return false;
+    if (!detail::MciOpenLog(c.mciLogPath, error))
+        return false;
     l.hasScript = false;
     if (!c.scriptPath.empty()) {
         std::ifstream in(c.scriptPath, std::ios::binary);
@@ -502,7 +579,8 @@ bool Configure(const RunConfig& c, std::string& error)
             error = c.scriptPath + ":0: cannot read the script";
             return false;
         }
-        if (!ParseScript(in, c.scriptPath, l.script, error)) return false;
+        if (!ParseScript(in, c.scriptPath, l.script, error))
+            return false;
         l.hasScript = true;
         l.scriptNext = 0;
     }
@@ -536,25 +614,44 @@ bool Configure(const RunConfig& c, std::string& error)
         l.record << "clock " << FormatClock(l.startClock) << '\n';
         l.nextCheck = 1000;
     }
-    if (SDL_WasInit(SDL_INIT_TIMER) == 0) SDL_InitSubSystem(SDL_INIT_TIMER);
+    if (SDL_WasInit(SDL_INIT_TIMER) == 0)
+        SDL_InitSubSystem(SDL_INIT_TIMER);
     l.realStart = SDL_GetTicks64();
     l.now = 0;
     return true;
 }
 
-bool IsHeadless() { return L().headless; }
+bool IsHeadless()
+{
+    return L().headless;
+}
 
-uint32_t Now() { return static_cast<uint32_t>(L().now); }
+uint32_t Now()
+{
+    return static_cast<uint32_t>(L().now);
+}
 
-void SetDumpHook(std::function<std::string()> hook) { L().dumpHook = std::move(hook); }
-void SetHashHook(std::function<uint64_t()> hook) { L().hashHook = std::move(hook); }
-void SetPlayingHook(std::function<bool()> hook) { L().playingHook = std::move(hook); }
+void SetDumpHook(std::function<std::string()> hook)
+{
+    L().dumpHook = std::move(hook);
+}
+void SetHashHook(std::function<uint64_t()> hook)
+{
+    L().hashHook = std::move(hook);
+}
+void SetPlayingHook(std::function<bool()> hook)
+{
+    L().playingHook = std::move(hook);
+}
 void SetMessageBoxHook(std::function<void(const char*, const char*)> hook)
 {
     L().boxHook = std::move(hook);
 }
 
-int RequestedExitCode() { return L().exitCode; }
+int RequestedExitCode()
+{
+    return L().exitCode;
+}
 
 namespace testing {
 
@@ -562,9 +659,12 @@ void Reset(bool headless)
 {
     w32::Layer& l = L();
     for (auto& w : l.windows) {
-        if (w->texture) SDL_DestroyTexture(w->texture);
-        if (w->renderer) SDL_DestroyRenderer(w->renderer);
-        if (w->window) SDL_DestroyWindow(w->window);
+        if (w->texture)
+            SDL_DestroyTexture(w->texture);
+        if (w->renderer)
+            SDL_DestroyRenderer(w->renderer);
+        if (w->window)
+            SDL_DestroyWindow(w->window);
     }
     l.windows.clear();
     l.registered.clear();
@@ -579,7 +679,8 @@ void Reset(bool headless)
     l.exitCode = -1;
     l.frame.clear();
     l.failSetTimer = false;
-    if (l.record.is_open()) l.record.close();
+    if (l.record.is_open())
+        l.record.close();
     l.dumpHook = nullptr;
     l.hashHook = nullptr;
     l.playingHook = nullptr;
@@ -591,18 +692,30 @@ void Reset(bool headless)
     Configure(c, error);
 }
 
-void FailSetTimer(bool fail) { L().failSetTimer = fail; }
+void FailSetTimer(bool fail)
+{
+    L().failSetTimer = fail;
+}
 
-void AdvanceClock(uint32_t ms) { L().now += ms; }
+void AdvanceClock(uint32_t ms)
+{
+    L().now += ms;
+}
 
 void InjectInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     QueueInput(hwnd, msg, wParam, lParam, L().now, true);
 }
 
-const std::vector<uint32_t>& WindowFrame() { return L().frame; }
+const std::vector<uint32_t>& WindowFrame()
+{
+    return L().frame;
+}
 
-bool IsInvalid(HWND hwnd) { return hwnd && hwnd->invalid; }
+bool IsInvalid(HWND hwnd)
+{
+    return hwnd && hwnd->invalid;
+}
 
 } // namespace testing
 
@@ -611,7 +724,10 @@ bool IsInvalid(HWND hwnd) { return hwnd && hwnd->invalid; }
 using w32::L;
 
 // ---------------------------------------------------------------- windows
-HINSTANCE GetModuleHandleA(LPCSTR) { return reinterpret_cast<HINSTANCE>(0x400000); }
+HINSTANCE GetModuleHandleA(LPCSTR)
+{
+    return reinterpret_cast<HINSTANCE>(0x400000);
+}
 
 namespace {
 std::map<std::string, WNDCLASSA>& Classes()
@@ -623,7 +739,8 @@ std::map<std::string, WNDCLASSA>& Classes()
 
 ATOM RegisterClassA(const WNDCLASSA* wc)
 {
-    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
+    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc)
+        return 0;
     Classes()[wc->lpszClassName] = *wc;
     return static_cast<ATOM>(0xC000 + Classes().size());
 }
@@ -632,20 +749,24 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD, int, 
                      int height, HWND, HMENU, HINSTANCE, void*)
 {
     auto cls = Classes().find(className ? className : "");
-    if (cls == Classes().end()) return nullptr;
+    if (cls == Classes().end())
+        return nullptr;
     auto w = std::make_unique<HWND__>();
     w->proc = cls->second.lpfnWndProc;
     w->dc.target.present = &w32::Present;
     w->dc.hwnd = w.get();
     if (!L().headless) {
-        if (!w32::VideoUp()) return nullptr;
+        if (!w32::VideoUp())
+            return nullptr;
         const int cw = width - 2 * GetSystemMetrics(SM_CXFIXEDFRAME);
-        const int ch = height - 2 * GetSystemMetrics(SM_CYFIXEDFRAME) - GetSystemMetrics(SM_CYCAPTION);
+        const int ch =
+            height - 2 * GetSystemMetrics(SM_CYFIXEDFRAME) - GetSystemMetrics(SM_CYCAPTION);
         Uint32 flags = SDL_WINDOW_HIDDEN;
-        if (exStyle & WS_EX_TOPMOST) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-        w->window = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_UNDEFINED,
-                                     SDL_WINDOWPOS_UNDEFINED, cw > 0 ? cw : w32::kClientW,
-                                     ch > 0 ? ch : w32::kClientH, flags);
+        if (exStyle & WS_EX_TOPMOST)
+            flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+        w->window =
+            SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                             cw > 0 ? cw : w32::kClientW, ch > 0 ? ch : w32::kClientH, flags);
         if (!w->window) {
             L().videoError = SDL_GetError();
             return nullptr;
@@ -655,19 +776,21 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD, int, 
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (!SDL_GetWindowSurface(w->window)) {
             w->renderer = SDL_CreateRenderer(w->window, -1, SDL_RENDERER_SOFTWARE);
-            if (!w->renderer) w->renderer = SDL_CreateRenderer(w->window, -1, 0);
+            if (!w->renderer)
+                w->renderer = SDL_CreateRenderer(w->window, -1, 0);
         }
         static const bool watching = (SDL_AddEventWatch(&w32::ForgetShownFrame, nullptr), true);
         (void)watching;
         if (w->renderer) {
             SDL_RenderSetLogicalSize(w->renderer, w32::kClientW, w32::kClientH);
             SDL_SetRenderDrawColor(w->renderer, 0, 0, 0, 255);
-            w->texture = SDL_CreateTexture(w->renderer, SDL_PIXELFORMAT_ARGB8888,
-                                           SDL_TEXTUREACCESS_STREAMING, w32::kClientW,
-                                           w32::kClientH);
+            w->texture =
+                SDL_CreateTexture(w->renderer, SDL_PIXELFORMAT_ARGB8888,
+                                  SDL_TEXTUREACCESS_STREAMING, w32::kClientW, w32::kClientH);
         }
         static SDL_Cursor* cross = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR);
-        if (cross) SDL_SetCursor(cross);
+        if (cross)
+            SDL_SetCursor(cross);
         SDL_StartTextInput();
     }
     HWND h = w.get();
@@ -678,7 +801,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD, int, 
 
 BOOL ShowWindow(HWND hwnd, int)
 {
-    if (!w32::IsWindowHandle(hwnd)) return FALSE;
+    if (!w32::IsWindowHandle(hwnd))
+        return FALSE;
     if (hwnd->window) {
         SDL_ShowWindow(hwnd->window);
         SDL_RaiseWindow(hwnd->window);
@@ -689,19 +813,25 @@ BOOL ShowWindow(HWND hwnd, int)
 
 BOOL UpdateWindow(HWND hwnd)
 {
-    if (!w32::IsWindowHandle(hwnd)) return FALSE;
-    if (hwnd->invalid) SendMessageA(hwnd, WM_PAINT, 0, 0);
+    if (!w32::IsWindowHandle(hwnd))
+        return FALSE;
+    if (hwnd->invalid)
+        SendMessageA(hwnd, WM_PAINT, 0, 0);
     return TRUE;
 }
 
 BOOL DestroyWindow(HWND hwnd)
 {
-    if (!w32::IsWindowHandle(hwnd)) return FALSE;
+    if (!w32::IsWindowHandle(hwnd))
+        return FALSE;
     hwnd->destroyed = true;
     hwnd->proc(hwnd, WM_DESTROY, 0, 0);
-    if (hwnd->texture) SDL_DestroyTexture(hwnd->texture);
-    if (hwnd->renderer) SDL_DestroyRenderer(hwnd->renderer);
-    if (hwnd->window) SDL_DestroyWindow(hwnd->window);
+    if (hwnd->texture)
+        SDL_DestroyTexture(hwnd->texture);
+    if (hwnd->renderer)
+        SDL_DestroyRenderer(hwnd->renderer);
+    if (hwnd->window)
+        SDL_DestroyWindow(hwnd->window);
     hwnd->texture = nullptr;
     hwnd->renderer = nullptr;
     hwnd->window = nullptr;
@@ -711,15 +841,25 @@ BOOL DestroyWindow(HWND hwnd)
 int GetSystemMetrics(int index)
 {
     switch (index) {
-    case SM_CXFIXEDFRAME: return w32::kFrameX;
-    case SM_CYFIXEDFRAME: return w32::kFrameY;
-    case SM_CYCAPTION: return w32::kCaption;
-    default: return 0;
+    case SM_CXFIXEDFRAME:
+        return w32::kFrameX;
+    case SM_CYFIXEDFRAME:
+        return w32::kFrameY;
+    case SM_CYCAPTION:
+        return w32::kCaption;
+    default:
+        return 0;
     }
 }
 
-HICON LoadIconA(HINSTANCE, LPCSTR name) { return const_cast<char*>(name); }
-HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) { return const_cast<char*>(name); }
+HICON LoadIconA(HINSTANCE, LPCSTR name)
+{
+    return const_cast<char*>(name);
+}
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR name)
+{
+    return const_cast<char*>(name);
+}
 HBRUSH CreateSolidBrush(COLORREF color)
 {
     return reinterpret_cast<HBRUSH>(static_cast<uintptr_t>(color) + 1);
@@ -739,25 +879,31 @@ void PostQuitMessage(int exitCode)
 
 LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (!w32::IsWindowHandle(hwnd) || !hwnd->proc) return 0;
+    if (!w32::IsWindowHandle(hwnd) || !hwnd->proc)
+        return 0;
     return hwnd->proc(hwnd, msg, wParam, lParam);
 }
 
 LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM, LPARAM)
 {
-    if (msg == WM_CLOSE) DestroyWindow(hwnd);
-    if (msg == WM_PAINT) ValidateRect(hwnd, nullptr);
+    if (msg == WM_CLOSE)
+        DestroyWindow(hwnd);
+    if (msg == WM_PAINT)
+        ValidateRect(hwnd, nullptr);
     return 0;
 }
 
 UINT RegisterWindowMessageA(LPCSTR name)
 {
-    if (!name || !*name) return 0;
+    if (!name || !*name)
+        return 0;
     auto& l = L();
     std::string key = name;
-    for (auto& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (auto& c : key)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     auto [it, fresh] = l.registered.try_emplace(key, l.nextRegistered);
-    if (fresh) ++l.nextRegistered;
+    if (fresh)
+        ++l.nextRegistered;
     return it->second;
 }
 
@@ -828,7 +974,8 @@ BOOL GetMessageA(MSG* out, HWND, UINT, UINT)
             continue;
         }
         if (HWND main = MainWindow(); main && main->invalid) {
-            if (!l.headless) l.now = std::max(l.now, std::min(real, tick));
+            if (!l.headless)
+                l.now = std::max(l.now, std::min(real, tick));
             return deliver(Make(main, WM_PAINT, 0, 0, l.now), true);
         }
         if (tick != kNever && tick <= real) {
@@ -837,15 +984,17 @@ BOOL GetMessageA(MSG* out, HWND, UINT, UINT)
                 EndRun(0);
                 continue;
             }
-            auto it = std::min_element(l.timers.begin(), l.timers.end(),
-                                       [](const Timer& a, const Timer& b) { return a.due < b.due; });
+            auto it =
+                std::min_element(l.timers.begin(), l.timers.end(),
+                                 [](const Timer& a, const Timer& b) { return a.due < b.due; });
             l.now = std::max(l.now, tick);
             RecordChecks(l.now, true);
             Timer& t = *it;
             const uint64_t period = std::max<uint32_t>(t.period, 1);
             t.due += period;
             // A late tick is delivered once; the ones it missed are dropped.
-            if (DropsLateTicks() && t.due <= real) t.due += (real - t.due) / period * period + period;
+            if (DropsLateTicks() && t.due <= real)
+                t.due += (real - t.due) / period * period + period;
             MSG m = Make(nullptr, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), l.now);
             return deliver(m, true);
         }
@@ -868,7 +1017,8 @@ BOOL GetMessageA(MSG* out, HWND, UINT, UINT)
             SDL_Delay(static_cast<Uint32>(std::min<uint64_t>(wake - real, 1000)));
             continue;
         }
-        const int timeout = wake == kNever ? -1 : static_cast<int>(std::min<uint64_t>(wake - real, 1 << 30));
+        const int timeout =
+            wake == kNever ? -1 : static_cast<int>(std::min<uint64_t>(wake - real, 1 << 30));
         if (timeout < 0) {
             SDL_WaitEvent(nullptr);
         } else {
@@ -879,18 +1029,21 @@ BOOL GetMessageA(MSG* out, HWND, UINT, UINT)
 
 BOOL TranslateMessage(const MSG* msg)
 {
-    if (!msg || msg->message != WM_KEYDOWN || !L().translateLast) return FALSE;
+    if (!msg || msg->message != WM_KEYDOWN || !L().translateLast)
+        return FALSE;
     const int c = w32::TranslatedChar(static_cast<UINT>(msg->wParam));
-    if (!c) return FALSE;
-    L().posted.push_back(w32::Make(msg->hwnd, WM_CHAR, static_cast<WPARAM>(c), msg->lParam & 0xFFFFFF,
-                                   L().now));
+    if (!c)
+        return FALSE;
+    L().posted.push_back(
+        w32::Make(msg->hwnd, WM_CHAR, static_cast<WPARAM>(c), msg->lParam & 0xFFFFFF, L().now));
     w32::RecordLine(L().now, "char " + std::to_string(c));
     return TRUE;
 }
 
 LRESULT DispatchMessageA(const MSG* msg)
 {
-    if (!msg) return 0;
+    if (!msg)
+        return 0;
     if (msg->message == WM_TIMER && msg->lParam) {
         reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
         return 0;
@@ -902,12 +1055,14 @@ LRESULT DispatchMessageA(const MSG* msg)
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT periodMs, TIMERPROC proc)
 {
     w32::Layer& l = L();
-    if (l.failSetTimer) return 0;
+    if (l.failSetTimer)
+        return 0;
     if (hwnd) {
         // Window timers are not used by the game; keep them as thread timers with the given id.
         (void)hwnd;
     }
-    if (!hwnd || id == 0) id = l.nextTimerId++;
+    if (!hwnd || id == 0)
+        id = l.nextTimerId++;
     const uint32_t period = std::max<UINT>(periodMs, 1);
     for (auto& t : l.timers) {
         if (t.id == id) {
@@ -922,8 +1077,10 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT periodMs, TIMERPROC proc)
 BOOL KillTimer(HWND, UINT_PTR id)
 {
     auto& timers = L().timers;
-    auto it = std::find_if(timers.begin(), timers.end(), [&](const w32::Timer& t) { return t.id == id; });
-    if (it == timers.end()) return FALSE;
+    auto it =
+        std::find_if(timers.begin(), timers.end(), [&](const w32::Timer& t) { return t.id == id; });
+    if (it == timers.end())
+        return FALSE;
     timers.erase(it);
     return TRUE;
 }
@@ -931,7 +1088,8 @@ BOOL KillTimer(HWND, UINT_PTR id)
 // ---------------------------------------------------------------- painting
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps)
 {
-    if (!w32::IsWindowHandle(hwnd)) return nullptr;
+    if (!w32::IsWindowHandle(hwnd))
+        return nullptr;
     hwnd->invalid = false;
     if (ps) {
         ps->hdc = &hwnd->dc;
@@ -943,28 +1101,33 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps)
 
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT*)
 {
-    if (!w32::IsWindowHandle(hwnd)) return FALSE;
+    if (!w32::IsWindowHandle(hwnd))
+        return FALSE;
     hwnd->invalid = false;
     return TRUE;
 }
 
 BOOL RedrawWindow(HWND hwnd, const RECT*, void*, UINT flags)
 {
-    if (!w32::IsWindowHandle(hwnd)) return FALSE;
-    if (flags & RDW_INVALIDATE) hwnd->invalid = true;
+    if (!w32::IsWindowHandle(hwnd))
+        return FALSE;
+    if (flags & RDW_INVALIDATE)
+        hwnd->invalid = true;
     return TRUE;
 }
 
 BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL)
 {
-    if (!w32::IsWindowHandle(hwnd)) return FALSE;
+    if (!w32::IsWindowHandle(hwnd))
+        return FALSE;
     hwnd->invalid = true;
     return TRUE;
 }
 
 BOOL ValidateRect(HWND hwnd, const RECT*)
 {
-    if (!w32::IsWindowHandle(hwnd)) return FALSE;
+    if (!w32::IsWindowHandle(hwnd))
+        return FALSE;
     hwnd->invalid = false;
     return TRUE;
 }
@@ -975,13 +1138,16 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT)
     w32::Layer& l = L();
     const char* t = text ? text : "";
     const char* c = caption ? caption : "";
-    if (l.boxHook) l.boxHook(c, t);
+    if (l.boxHook)
+        l.boxHook(c, t);
     if (!l.headless && w32::VideoUp()) {
         SDL_Window* parent = w32::IsWindowHandle(owner) ? owner->window : nullptr;
-        if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, c, t, parent) == 0) return IDOK;
+        if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, c, t, parent) == 0)
+            return IDOK;
     }
     std::cerr << c << ": " << t;
-    if (!l.headless && !l.videoError.empty()) std::cerr << " (no display: " << l.videoError << ")";
+    if (!l.headless && !l.videoError.empty())
+        std::cerr << " (no display: " << l.videoError << ")";
     std::cerr << std::endl;
     return IDOK;
 }
@@ -989,7 +1155,11 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT)
 // ---------------------------------------------------------------- clock
 void GetLocalTime(SYSTEMTIME* time)
 {
-    if (time) *time = w32::AddMilliseconds(L().startClock, L().now);
+    if (time)
+        *time = w32::AddMilliseconds(L().startClock, L().now);
 }
 
-DWORD GetTickCount() { return static_cast<DWORD>(L().now); }
+DWORD GetTickCount()
+{
+    return static_cast<DWORD>(L().now);
+}

@@ -57,9 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const TBulletClass back = RdBulletClass(again);
     FUZZ_CHECK(back.id == cls.id, "identifier after a round trip");
     FUZZ_CHECK(back.damage == cls.damage, "damage after a round trip");
-    FUZZ_CHECK(CloseTo(cls.speed, back.speed), std::to_string(cls.speed) + " / " +
-                                                   std::to_string(back.speed));
-    FUZZ_CHECK(CloseTo(cls.accel, back.accel), std::to_string(cls.accel) + " / " +
-                                                   std::to_string(back.accel));
+    FUZZ_CHECK(CloseTo(cls.speed, back.speed),
+               std::to_string(cls.speed) + " / " + std::to_string(back.speed));
+    FUZZ_CHECK(CloseTo(cls.accel, back.accel),
+               std::to_string(cls.accel) + " / " + std::to_string(back.accel));
     return 0;
 }

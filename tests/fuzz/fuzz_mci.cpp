@@ -30,9 +30,8 @@ std::vector<std::string> Words(const std::string& s)
 
 bool HasAlias(const std::vector<w32::SoundState>& sounds, const std::string& alias)
 {
-    return std::any_of(sounds.begin(), sounds.end(), [&](const w32::SoundState& s) {
-        return Lower(s.alias) == Lower(alias);
-    });
+    return std::any_of(sounds.begin(), sounds.end(),
+                       [&](const w32::SoundState& s) { return Lower(s.alias) == Lower(alias); });
 }
 
 } // namespace

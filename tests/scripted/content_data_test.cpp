@@ -68,21 +68,25 @@ std::vector<std::string> CrLfLines(const std::string& text, const std::string& n
 
 bool IsNumber(const std::string& s)
 {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
-struct EnemyClass {
+struct EnemyClass
+{
     std::string id, bullet, colours;
     unsigned health = 0, shoot = 0, move = 0, frequency = 0;
 };
 
-struct Level {
+struct Level
+{
     std::string theme, boss;
     unsigned delay = 0;
     std::vector<std::string> enemies;
 };
 
-struct Content {
+struct Content
+{
     std::map<std::string, EnemyClass> enemies, bosses;
     std::map<std::string, std::vector<std::string>> bullets; // id -> lines
     std::map<unsigned, Level> levels;
@@ -170,7 +174,8 @@ const Content& Load()
                 for (size_t i = 3; i < l.size(); ++i) {
                     lv.enemies.push_back(l[i]);
                 }
-                EXPECT_TRUE(lv.enemies.back().empty()) << name << ": the list ends with an empty line";
+                EXPECT_TRUE(lv.enemies.back().empty())
+                    << name << ": the list ends with an empty line";
                 lv.enemies.pop_back();
                 c.levels[std::stoul(p.stem().string())] = lv;
             }
@@ -187,8 +192,10 @@ TEST(ContentData, LevelsRunFromOneWithoutGaps)
     unsigned n = 1;
     for (const auto& [number, lv] : c.levels) {
         EXPECT_EQ(number, n++) << "levels are played in sequence; a gap ends the game";
-        EXPECT_TRUE(ExistsNoCase(kData, (number < 10 ? "00" : number < 100 ? "0" : "") +
-                                              std::to_string(number) + ".LVL"));
+        EXPECT_TRUE(ExistsNoCase(kData, (number < 10    ? "00"
+                                         : number < 100 ? "0"
+                                                        : "") +
+                                            std::to_string(number) + ".LVL"));
         EXPECT_GE(lv.delay, 10000u) << number;
         EXPECT_LE(lv.delay, 60000u) << number;
     }
@@ -241,8 +248,9 @@ TEST(ContentData, ClassesCoverEveryColourAndPattern)
     for (const char* combo : {"", "R", "G", "B", "Y"}) {
         EXPECT_TRUE(combos.count(combo)) << "no enemy of colours '" << combo << "'";
     }
-    EXPECT_TRUE(std::any_of(combos.begin(), combos.end(), [](const std::string& s) { return s.size() == 2; }))
-        << "no two-coloured enemy";
+    EXPECT_TRUE(std::any_of(combos.begin(), combos.end(), [](const std::string& s) {
+        return s.size() == 2;
+    })) << "no two-coloured enemy";
     for (unsigned p = 0; p <= 5; ++p) {
         EXPECT_TRUE(patterns.count(p)) << "no enemy shoots by pattern " << p;
     }
@@ -320,9 +328,11 @@ std::optional<double> Mp3Seconds(const std::string& bytes)
         i = 10 + ((size_t(bytes[6] & 0x7f) << 21) | (size_t(bytes[7] & 0x7f) << 14) |
                   (size_t(bytes[8] & 0x7f) << 7) | size_t(bytes[9] & 0x7f));
     }
-    static const int kRates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
-    static const int kKbps[2][15] = {{0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},
-                                     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}};
+    static const int kRates[3][3] = {
+        {44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
+    static const int kKbps[2][15] = {
+        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}};
     double seconds = 0;
     int frames = 0;
     while (i + 4 <= bytes.size()) {
@@ -356,12 +366,14 @@ std::optional<double> Mp3Seconds(const std::string& bytes)
 
 TEST(ContentSounds, MusicIsThereAndOfItsLength)
 {
-    struct Music {
+    struct Music
+    {
         const char* rel;
         double minSec, maxSec;
     };
-    for (const auto& m : {Music{"res/norm/snd/bgm1.mp3", 20, 40}, Music{"res/menu/snd/BG.mp3", 15, 40},
-                          Music{"res/norm/snd/Boss.mp3", 3, 20}, Music{"res/norm/snd/Victory.mp3", 2, 15}}) {
+    for (const auto& m :
+         {Music{"res/norm/snd/bgm1.mp3", 20, 40}, Music{"res/menu/snd/BG.mp3", 15, 40},
+          Music{"res/norm/snd/Boss.mp3", 3, 20}, Music{"res/norm/snd/Victory.mp3", 2, 15}}) {
         const fs::path p = kGame / m.rel;
         ASSERT_TRUE(fs::exists(p)) << m.rel;
         auto sec = Mp3Seconds(harness::ReadFile(p));
@@ -392,7 +404,8 @@ TEST(ContentSounds, EffectsLoadInEveryThemeThatHasThem)
             ASSERT_NE(SDL_LoadWAV(wav.string().c_str(), &spec, &buf, &len), nullptr)
                 << wav << ": " << SDL_GetError();
             EXPECT_GT(len, 0u);
-            double seconds = double(len) / (spec.freq * spec.channels * (SDL_AUDIO_BITSIZE(spec.format) / 8));
+            double seconds =
+                double(len) / (spec.freq * spec.channels * (SDL_AUDIO_BITSIZE(spec.format) / 8));
             EXPECT_LT(seconds, 3.0) << wav << " is long for an effect";
             SDL_FreeWAV(buf);
         }

@@ -56,7 +56,8 @@ std::optional<fs::path> Find(const std::string& rel)
     return cur;
 }
 
-struct SurfaceDeleter {
+struct SurfaceDeleter
+{
     void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
 };
 using Surface = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
@@ -78,7 +79,8 @@ Surface Load(const std::string& rel)
     return Surface(SDL_ConvertSurfaceFormat(raw.get(), SDL_PIXELFORMAT_RGBA32, 0));
 }
 
-struct Size {
+struct Size
+{
     int w = 0, h = 0;
 };
 
@@ -88,7 +90,8 @@ Size SizeOf(const std::string& rel)
     return s ? Size{s->w, s->h} : Size{};
 }
 
-struct Rgba {
+struct Rgba
+{
     double r, g, b, a;
 };
 
@@ -130,7 +133,8 @@ double Contrast(double l1, double l2)
     return (std::max(l1, l2) + 0.05) / (std::min(l1, l2) + 0.05);
 }
 
-struct Rect {
+struct Rect
+{
     int x0, y0, x1, y1; // top-left inclusive, bottom-right exclusive
     bool Overlaps(const Rect& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
     bool Inside(int w, int h) const { return x0 >= 0 && y0 >= 0 && x1 <= w && y1 <= h; }
@@ -138,7 +142,7 @@ struct Rect {
 
 class ContentPictures : public ::testing::Test
 {
-protected:
+  protected:
     static void SetUpTestSuite() { IMG_Init(IMG_INIT_PNG); }
 };
 
@@ -148,8 +152,8 @@ TEST_F(ContentPictures, FullWindowPicturesAre800By700)
 {
     std::vector<std::string> full = {"res/norm/osd/pause.png", "res/norm/osd/gameover.png",
                                      "res/norm/osd/level.png", "res/menu/img/BG.png",
-                                     "res/menu/img/bghs.png", "res/opti/img/BG.png",
-                                     "res/keys/img/BG.png", "res/cred/img/BG.png"};
+                                     "res/menu/img/bghs.png",  "res/opti/img/BG.png",
+                                     "res/keys/img/BG.png",    "res/cred/img/BG.png"};
     for (const auto& t : kThemes) {
         full.push_back("res/" + t + "/osd/BG.png");
     }
@@ -170,7 +174,8 @@ TEST_F(ContentPictures, BackgroundTilesJoinTopToBottom)
         double diff = 0;
         for (int x = 0; x < s->w; ++x) {
             Rgba top = Pixel(s.get(), x, 0), bottom = Pixel(s.get(), x, s->h - 1);
-            diff += std::abs(top.r - bottom.r) + std::abs(top.g - bottom.g) + std::abs(top.b - bottom.b);
+            diff += std::abs(top.r - bottom.r) + std::abs(top.g - bottom.g) +
+                    std::abs(top.b - bottom.b);
         }
         EXPECT_LT(diff / (3.0 * s->w), 6.0) << t << ": the tile shows a seam";
         // and it is opaque: nothing of the previous frame may shine through
@@ -180,7 +185,8 @@ TEST_F(ContentPictures, BackgroundTilesJoinTopToBottom)
 
 TEST_F(ContentPictures, OverlaysAreMostlyTransparent)
 {
-    for (const char* rel : {"res/norm/osd/pause.png", "res/norm/osd/gameover.png", "res/norm/osd/level.png"}) {
+    for (const char* rel :
+         {"res/norm/osd/pause.png", "res/norm/osd/gameover.png", "res/norm/osd/level.png"}) {
         auto s = Load(rel);
         ASSERT_TRUE(s);
         EXPECT_LT(MeanOver(s.get(), 0, 0, s->w, s->h).a, 160.0) << rel << " hides the play field";
@@ -191,7 +197,8 @@ TEST_F(ContentPictures, OverlayTextBoxesAreReadable)
 {
     // Text the game draws on the overlays: (box, colour of the text). Behind
     // the box the overlay must be dark enough even over a white field.
-    struct Box {
+    struct Box
+    {
         const char* rel;
         Rect box;
         double r, g, b;
@@ -207,7 +214,8 @@ TEST_F(ContentPictures, OverlayTextBoxesAreReadable)
         double cover = m.a / 255.0;
         double under = 255.0 * (1 - cover);
         double l = Luminance(m.r + under, m.g + under, m.b + under);
-        EXPECT_GT(Contrast(l, Luminance(b.r, b.g, b.b)), 2.5) << b.rel << " at " << b.box.x0 << "," << b.box.y0;
+        EXPECT_GT(Contrast(l, Luminance(b.r, b.g, b.b)), 2.5)
+            << b.rel << " at " << b.box.x0 << "," << b.box.y0;
     }
 }
 
@@ -315,18 +323,19 @@ TEST_F(ContentPictures, KeySettingsLayoutHasNoOverlaps)
     auto size = [](const std::string& n) { return SizeOf("res/keys/img/" + n + ".png"); };
     // Buttons as the key settings screen lays them out (fixed rectangles for
     // the arrows, image widths for the others).
-    struct Button {
+    struct Button
+    {
         std::string name;
         Rect r;
         bool fixed;
     };
     std::vector<Button> buttons = {
-        {"ArrowUp", {270, 325, 325, 385}, true},      {"ArrowDown", {270, 485, 325, 545}, true},
-        {"Red", {325, 325, 0, 380}, false},           {"Blue", {325, 380, 0, 435}, false},
-        {"Green", {325, 435, 0, 490}, false},         {"Yellow", {325, 490, 0, 545}, false},
-        {"ArrowUp", {550, 305, 605, 365}, true},      {"ArrowDown", {550, 495, 605, 555}, true},
-        {"ArrowLeft", {460, 410, 520, 465}, true},    {"ArrowRight", {635, 410, 695, 465}, true},
-        {"Fire", {540, 610, 0, 665}, false},          {"Pause", {325, 610, 0, 665}, false},
+        {"ArrowUp", {270, 325, 325, 385}, true},   {"ArrowDown", {270, 485, 325, 545}, true},
+        {"Red", {325, 325, 0, 380}, false},        {"Blue", {325, 380, 0, 435}, false},
+        {"Green", {325, 435, 0, 490}, false},      {"Yellow", {325, 490, 0, 545}, false},
+        {"ArrowUp", {550, 305, 605, 365}, true},   {"ArrowDown", {550, 495, 605, 555}, true},
+        {"ArrowLeft", {460, 410, 520, 465}, true}, {"ArrowRight", {635, 410, 695, 465}, true},
+        {"Fire", {540, 610, 0, 665}, false},       {"Pause", {325, 610, 0, 665}, false},
         {"Return", {50, 610, 0, 665}, false}};
     for (auto& b : buttons) {
         Size normal = size(b.name), active = size(b.name + "Active");
@@ -343,7 +352,8 @@ TEST_F(ContentPictures, KeySettingsLayoutHasNoOverlaps)
     }
     for (size_t i = 0; i < buttons.size(); ++i) {
         for (size_t j = i + 1; j < buttons.size(); ++j) {
-            EXPECT_FALSE(buttons[i].r.Overlaps(buttons[j].r)) << buttons[i].name << " / " << buttons[j].name;
+            EXPECT_FALSE(buttons[i].r.Overlaps(buttons[j].r))
+                << buttons[i].name << " / " << buttons[j].name;
         }
     }
     std::vector<std::pair<std::string, Rect>> pictures;

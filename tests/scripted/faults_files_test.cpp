@@ -28,8 +28,8 @@ using harness::CrLf;
 using harness::GameDir;
 using nlohmann::json;
 
-const std::string kDefaultSettings =
-    "100\r\n102\r\n 97\r\n 98\r\n 99\r\n101\r\n 38\r\n 40\r\n 37\r\n 39\r\n 32\r\n 27\r\n 2\r\n1\r\n1";
+const std::string kDefaultSettings = "100\r\n102\r\n 97\r\n 98\r\n 99\r\n101\r\n 38\r\n 40\r\n "
+                                     "37\r\n 39\r\n 32\r\n 27\r\n 2\r\n1\r\n1";
 const std::vector<int> kDefaultKeys = {100, 102, 97, 98, 99, 101, 38, 40, 37, 39, 32, 27};
 
 void Png(const GameDir& dir, const std::string& rel, int w, int h)
@@ -48,9 +48,12 @@ void MakeQuickWin(const GameDir& dir)
 {
     std::error_code ec0;
     fs::remove_all(dir / "data", ec0);
-    dir.Write("data/HEROBULLET.blt", CrLf({"HEROBULLET", "0", "0", "0", "0", "10", "10.000", "0.000"}));
-    dir.Write("data/KING.bss", CrLf({"KING", "FALSE", "FALSE", "FALSE", "FALSE", "1", "HEROBULLET", "0", "66", "1"}));
-    dir.Write("data/DROP.nmi", CrLf({"DROP", "FALSE", "FALSE", "FALSE", "FALSE", "1", "HEROBULLET", "0", "1", "1"}));
+    dir.Write("data/HEROBULLET.blt",
+              CrLf({"HEROBULLET", "0", "0", "0", "0", "10", "10.000", "0.000"}));
+    dir.Write("data/KING.bss", CrLf({"KING", "FALSE", "FALSE", "FALSE", "FALSE", "1", "HEROBULLET",
+                                     "0", "66", "1"}));
+    dir.Write("data/DROP.nmi",
+              CrLf({"DROP", "FALSE", "FALSE", "FALSE", "FALSE", "1", "HEROBULLET", "0", "1", "1"}));
     std::vector<std::string> level = {"NORM", "0", "KING"};
     level.insert(level.end(), 40, "DROP");
     level.push_back("");
@@ -73,7 +76,9 @@ void MakeQuickWin(const GameDir& dir)
 // and entered. Returns the script and moves t past the game.
 std::string ScoredGame(uint64_t& t, const std::string& name)
 {
-    auto at = [&](uint64_t d, const std::string& e) { return std::to_string(t + d) + " " + e + "\n"; };
+    auto at = [&](uint64_t d, const std::string& e) {
+        return std::to_string(t + d) + " " + e + "\n";
+    };
     std::string s = at(0, "press VK_RETURN") + at(41 * 38 + 20, "keydown VK_SPACE") +
                     at(41 * 300, "keyup VK_SPACE") + at(41 * 300 + 30, "type " + name) +
                     at(41 * 300 + 60, "press VK_RETURN");
@@ -93,7 +98,10 @@ std::string OldTable()
     return CrLf(lines);
 }
 
-json Keys(const json& dump) { return dump["settings"]["keys"]; }
+json Keys(const json& dump)
+{
+    return dump["settings"]["keys"];
+}
 
 // ---------------------------------------------------------------- data folder
 
@@ -123,34 +131,36 @@ TEST_P(BrokenDataFolder, PlayEndsAtOnceAndTheMenuReturns)
     EXPECT_FALSE(dir.Exists("HighScores.list"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, BrokenDataFolder,
-                         ::testing::Values(DataCase{"missing", [](const GameDir& d) { fs::remove_all(d / "data"); }},
-                                           DataCase{"empty",
-                                                    [](const GameDir& d) {
-                                                        fs::remove_all(d / "data");
-                                                        fs::create_directory(d / "data");
-                                                    }},
-                                           DataCase{"a plain file",
-                                                    [](const GameDir& d) {
-                                                        fs::remove_all(d / "data");
-                                                        d.Write("data", "not a folder");
-                                                    }}),
-                         [](const auto& info) {
-                             std::string n = info.param.what;
-                             for (char& c : n) {
-                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             }
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Faults, BrokenDataFolder,
+    ::testing::Values(DataCase{"missing", [](const GameDir& d) { fs::remove_all(d / "data"); }},
+                      DataCase{"empty",
+                               [](const GameDir& d) {
+                                   fs::remove_all(d / "data");
+                                   fs::create_directory(d / "data");
+                               }},
+                      DataCase{"a plain file",
+                               [](const GameDir& d) {
+                                   fs::remove_all(d / "data");
+                                   d.Write("data", "not a folder");
+                               }}),
+    [](const auto& info) {
+        std::string n = info.param.what;
+        for (char& c : n) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return n;
+    });
 
 TEST(Faults, MissingCreditsSayWhyAndTheScreenStillLeaves)
 {
     GameDir dir;
     fs::remove(dir / "data/credits.txt");
     // Credits are the sixth button: four steps down from Play.
-    const auto r = dir.Play("500 press VK_DOWN\n600 press VK_DOWN\n700 press VK_DOWN\n800 press VK_DOWN\n"
-                            "900 press VK_RETURN\n3000 dump c.json\n3100 press VK_ESCAPE\n3200 dump m.json\n"
-                            "3300 quit\n");
+    const auto r =
+        dir.Play("500 press VK_DOWN\n600 press VK_DOWN\n700 press VK_DOWN\n800 press VK_DOWN\n"
+                 "900 press VK_RETURN\n3000 dump c.json\n3100 press VK_ESCAPE\n3200 dump m.json\n"
+                 "3300 quit\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("Error: No credits file found."), std::string::npos) << r.err;
     const json c = dir.Dump("c.json");
@@ -194,8 +204,8 @@ TEST_P(DamagedSettings, BadValuesTakeDefaultsAndTheFileIsRewritten)
         keysInFile.push_back(std::stoi(file.substr(5 * i, 3)));
     }
     EXPECT_EQ(keysInFile, c.keys);
-    EXPECT_EQ(file.substr(60), " " + std::to_string(c.playMode) + "\r\n" + std::to_string(c.difficulty) +
-                                   "\r\n" + std::to_string(c.mouse));
+    EXPECT_EQ(file.substr(60), " " + std::to_string(c.playMode) + "\r\n" +
+                                   std::to_string(c.difficulty) + "\r\n" + std::to_string(c.mouse));
 }
 
 // A string of every byte of a literal, zeros included.
@@ -209,16 +219,28 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SettingsCase{"garbage", Bytes("\x00\xff\x7f garbage \x1a\x01"), kDefaultKeys, 2, 1, 1},
         SettingsCase{"empty", "", kDefaultKeys, 2, 1, 1},
-        SettingsCase{"truncated", "65\r\n66\r\n 9", {65, 66, 9, 98, 99, 101, 38, 40, 37, 39, 32, 27}, 2, 1, 1},
-        SettingsCase{"settings out of range", kDefaultSettings.substr(0, 60) + " 9\r\n0\r\n7", kDefaultKeys, 2, 1, 1},
+        SettingsCase{"truncated",
+                     "65\r\n66\r\n 9",
+                     {65, 66, 9, 98, 99, 101, 38, 40, 37, 39, 32, 27},
+                     2,
+                     1,
+                     1},
+        SettingsCase{"settings out of range", kDefaultSettings.substr(0, 60) + " 9\r\n0\r\n7",
+                     kDefaultKeys, 2, 1, 1},
         SettingsCase{"key too big", "300" + kDefaultSettings.substr(3), kDefaultKeys, 2, 1, 1},
         SettingsCase{"key zero", "100\r\n  0" + kDefaultSettings.substr(8), kDefaultKeys, 2, 1, 1},
-        SettingsCase{"number too long", "100\r\n102\r\n99999999999999999999999" + kDefaultSettings.substr(13),
+        SettingsCase{"number too long",
+                     "100\r\n102\r\n99999999999999999999999" + kDefaultSettings.substr(13),
                      kDefaultKeys, 2, 1, 1},
-        SettingsCase{"sign and letters", "-5\r\n 7x\r\n 97" + kDefaultSettings.substr(13), kDefaultKeys, 2, 1, 1},
-        SettingsCase{"good values after bad ones",
-                     "65\r\n66\r\n67\r\n68\r\n69\r\n70\r\n71\r\n72\r\n73\r\n74\r\n75\r\nx\r\n4\r\n3\r\n0",
-                     {65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 27}, 4, 3, 0}),
+        SettingsCase{"sign and letters", "-5\r\n 7x\r\n 97" + kDefaultSettings.substr(13),
+                     kDefaultKeys, 2, 1, 1},
+        SettingsCase{
+            "good values after bad ones",
+            "65\r\n66\r\n67\r\n68\r\n69\r\n70\r\n71\r\n72\r\n73\r\n74\r\n75\r\nx\r\n4\r\n3\r\n0",
+            {65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 27},
+            4,
+            3,
+            0}),
     [](const auto& info) {
         std::string n = info.param.what;
         for (char& c : n) {
@@ -280,14 +302,18 @@ TEST_P(DamagedHighScores, ReadShownAndRewrittenValid)
     ASSERT_EQ(lines.size(), 40u);
     for (size_t k = 0; k < 20; ++k) {
         uint64_t score = 0;
-        EXPECT_TRUE(lines[2 * k + 1].size() == 10 && soak::ParseAligned(lines[2 * k + 1], 10, score))
+        EXPECT_TRUE(lines[2 * k + 1].size() == 10 &&
+                    soak::ParseAligned(lines[2 * k + 1], 10, score))
             << lines[2 * k + 1];
         EXPECT_LE(lines[2 * k].size(), 10u);
     }
     EXPECT_NE(file.find("NEW\r\n       100\r\n"), std::string::npos) << file;
 }
 
-std::string Lines(std::initializer_list<std::string> l) { return CrLf(std::vector<std::string>(l)); }
+std::string Lines(std::initializer_list<std::string> l)
+{
+    return CrLf(std::vector<std::string>(l));
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, DamagedHighScores,
@@ -297,7 +323,8 @@ INSTANTIATE_TEST_SUITE_P(
                                                         "4294967296", "C", "4294967295"})},
                       ScoresCase{"LF only", "ANNA\n       120\nBOB\n        50\n"},
                       ScoresCase{"scores are words", Lines({"A", "ten", "B", "  12abc", "C", ""})},
-                      ScoresCase{"long names", Lines({"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "80", "X", "70"})},
+                      ScoresCase{"long names",
+                                 Lines({"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "80", "X", "70"})},
                       ScoresCase{"empty", ""}),
     [](const auto& info) {
         std::string n = info.param.what;
@@ -329,8 +356,8 @@ harness::RunResult PlayReadOnly(const GameDir& dir, const std::string& script)
     dir.Write("test.script", script);
     fs::create_directories(dir / "out");
     chmod((dir / "out").c_str(), 0777);
-    std::vector<std::string> game = {ZODUZOR_BINARY, "--dir", dir.str(), "--headless", "--script",
-                                     (dir / "test.script").string()};
+    std::vector<std::string> game = {ZODUZOR_BINARY, "--dir",    dir.str(),
+                                     "--headless",   "--script", (dir / "test.script").string()};
     if (geteuid() == 0) {
         // Permission bits do not bind root: run as an unprivileged user.
         std::vector<std::string> args = {"--reuid=65534", "--regid=65534", "--clear-groups"};
@@ -383,7 +410,8 @@ TEST(Faults, AHighScoreTableThatCannotBeSavedSaysSoAndKeepsTheOldFile)
     s += std::to_string(t) + " dump out/a.json\n" + std::to_string(t + 100) + " quit\n";
     const auto r = PlayReadOnly(dir, s);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.err.find("Error: The high-score table could not be saved."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Error: The high-score table could not be saved."), std::string::npos)
+        << r.err;
     const json a = dir.Dump("out/a.json");
     EXPECT_EQ(a["operationMode"], "MENU") << "the game goes on to the menu";
     EXPECT_EQ(a["highScores"][0], json({{"name", "ZED"}, {"score", 100}}));
@@ -431,11 +459,12 @@ TEST(Faults, KilledWhileWritingTheTableLeavesAWholeTable)
             }
             const int devnull = open("/dev/null", O_WRONLY);
             dup2(devnull, 2);
-            execl(ZODUZOR_BINARY, ZODUZOR_BINARY, "--dir", dir.path().c_str(), "--headless", "--script",
-                  "kill.script", static_cast<char*>(nullptr));
+            execl(ZODUZOR_BINARY, ZODUZOR_BINARY, "--dir", dir.path().c_str(), "--headless",
+                  "--script", "kill.script", static_cast<char*>(nullptr));
             _exit(127);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(50, 2500)(rng)));
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::uniform_int_distribution<int>(50, 2500)(rng)));
         kill(pid, SIGKILL);
         int status = 0;
         waitpid(pid, &status, 0);

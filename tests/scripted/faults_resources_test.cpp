@@ -85,8 +85,10 @@ std::pair<int, int> PngSize(const std::string& png)
         return {0, 0};
     }
     auto be = [&](size_t at) {
-        return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
-               (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+        return (static_cast<unsigned char>(png[at]) << 24) |
+               (static_cast<unsigned char>(png[at + 1]) << 16) |
+               (static_cast<unsigned char>(png[at + 2]) << 8) |
+               static_cast<unsigned char>(png[at + 3]);
     };
     return {be(16), be(20)};
 }
@@ -122,7 +124,9 @@ TEST(Faults, DamagedImagesEveryScreenStillWorks)
     for (const auto& e : fs::recursive_directory_iterator(dir / "res")) {
         if (e.is_regular_file() && e.path().extension() == ".png") {
             const std::string png = harness::ReadFile(e.path());
-            const std::string spoilt = n % 3 == 0 ? "" : n % 3 == 1 ? "not a picture" : png.substr(0, png.size() / 2);
+            const std::string spoilt = n % 3 == 0   ? ""
+                                       : n % 3 == 1 ? "not a picture"
+                                                    : png.substr(0, png.size() / 2);
             harness::WriteFile(e.path(), spoilt);
             ++n;
         }
@@ -152,7 +156,7 @@ TEST(Faults, NoSoundsThePlayGoesOnWithTheSameCommands)
 // Sets an environment variable for the life of the object.
 class ScopedEnv
 {
-public:
+  public:
     ScopedEnv(const char* name, const std::string& value) : name_(name)
     {
         if (const char* old = std::getenv(name)) {
@@ -171,7 +175,7 @@ public:
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
+  private:
     const char* name_;
     std::optional<std::string> old_;
 };
@@ -188,7 +192,8 @@ TEST(Faults, NoFontsTextsAreLeftOutWithOneWarning)
     const std::string warning = "texts are not drawn";
     const size_t first = r.err.find(warning);
     EXPECT_NE(first, std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find(warning, first + 1), std::string::npos) << "warned more than once:\n" << r.err;
+    EXPECT_EQ(r.err.find(warning, first + 1), std::string::npos) << "warned more than once:\n"
+                                                                 << r.err;
 }
 
 // ---------------------------------------------------------------- no sound device
@@ -196,7 +201,7 @@ TEST(Faults, NoFontsTextsAreLeftOutWithOneWarning)
 // A virtual X server for the life of the object, on a display it picks.
 class VirtualDisplay
 {
-public:
+  public:
     VirtualDisplay()
     {
         if (access("/usr/bin/Xvfb", X_OK) != 0) {
@@ -212,8 +217,8 @@ public:
             const int devnull = open("/dev/null", O_WRONLY);
             dup2(devnull, 1);
             dup2(devnull, 2);
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten",
-                  "tcp", static_cast<char*>(nullptr));
+            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24",
+                  "-nolisten", "tcp", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
@@ -238,7 +243,7 @@ public:
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
     const std::string& Name() const { return display_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     std::string display_;
 };
@@ -262,8 +267,9 @@ TEST_P(NoSoundDevice, TheGameRunsSilently)
     // The system's D-Bus library keeps one buffer to the end; not ours.
     dir.Write("lsan.supp", "leak:libdbus-1.so\n");
     ScopedEnv lsan("LSAN_OPTIONS", "suppressions=" + (dir / "lsan.supp").string());
-    dir.Write("test.script", "300 click 340 313\n2500 keydown VK_SPACE\n3500 dump a.json\n3600 close\n"
-                             "3800 dump b.json\n3900 quit\n");
+    dir.Write("test.script",
+              "300 click 340 313\n2500 keydown VK_SPACE\n3500 dump a.json\n3600 close\n"
+              "3800 dump b.json\n3900 quit\n");
     const auto r = harness::Run(ZODUZOR_BINARY,
                                 {"--dir", dir.str(), "--script", (dir / "test.script").string(),
                                  "--mci-log", (dir / "mci.log").string(), "--max-time", "10000"},

@@ -28,7 +28,8 @@ void Png(const harness::GameDir& dir, const std::string& rel, int w, int h)
     SDL_FreeSurface(s);
 }
 
-struct Level {
+struct Level
+{
     uint32_t bossDelay = 20000;
     std::vector<std::string> enemies = std::vector<std::string>(40, "DROP");
 };
@@ -38,7 +39,8 @@ struct Level {
 void MakeData(const harness::GameDir& dir, const std::vector<Level>& levels, int difficulty = 1,
               int mouse = 0, uint32_t bossHealth = 1)
 {
-    dir.Write("data/HEROBULLET.blt", CrLf({"HEROBULLET", "0", "0", "0", "0", "10", "10.000", "0.000"}));
+    dir.Write("data/HEROBULLET.blt",
+              CrLf({"HEROBULLET", "0", "0", "0", "0", "10", "10.000", "0.000"}));
     dir.Write("data/DROP.nmi",
               CrLf({"DROP", "FALSE", "FALSE", "FALSE", "FALSE", "1", "HEROBULLET", "0", "1", "1"}));
     dir.Write("data/KING.bss", CrLf({"KING", "FALSE", "FALSE", "FALSE", "FALSE",
@@ -86,7 +88,8 @@ harness::RunResult PlayGame(const harness::GameDir& dir, const std::string& scri
     return r;
 }
 
-struct Rate {
+struct Rate
+{
     int difficulty;
     uint32_t period;
 };
@@ -266,7 +269,7 @@ TEST(GameFlow, GivingUpWithoutAQualifyingScoreReturnsToTheMenuAtOnce)
     harness::GameDir dir(false);
     MakeData(dir, {Level{}});
     PlayGame(dir, kEnter + At(40, "press VK_ESCAPE") + At(41, "keydown VK_ESCAPE") +
-                 At(41, "dump a.json", 21));
+                      At(41, "dump a.json", 21));
     const json d = dir.Dump("a.json");
     EXPECT_EQ(d["operationMode"], "MENU");
     EXPECT_TRUE(d["game"]["isGameOver"].get<bool>());

@@ -21,7 +21,8 @@ std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> out;
     std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) out.push_back(l);
+    for (std::string l; std::getline(in, l);)
+        out.push_back(l);
     return out;
 }
 
@@ -32,16 +33,19 @@ std::vector<std::vector<std::string>> TraceWords(const std::string& text)
     for (const auto& l : Lines(text)) {
         std::istringstream in(l);
         std::vector<std::string> w;
-        for (std::string s; in >> s;) w.push_back(s);
+        for (std::string s; in >> s;)
+            w.push_back(s);
         out.push_back(w);
     }
     return out;
 }
 
-int Count(const std::vector<std::vector<std::string>>& t, const std::string& mode, const std::string& msg)
+int Count(const std::vector<std::vector<std::string>>& t, const std::string& mode,
+          const std::string& msg)
 {
     int n = 0;
-    for (const auto& w : t) n += w.size() >= 3 && w[1] == mode && w[2] == msg;
+    for (const auto& w : t)
+        n += w.size() >= 3 && w[1] == mode && w[2] == msg;
     return n;
 }
 
@@ -58,7 +62,8 @@ TEST(Shell, StartUpEndsInitTwiceAndBeginsTheMenuOnce)
     EXPECT_EQ(t[0][2], "END");
     EXPECT_EQ(t[1][2], "BEGIN");
     EXPECT_EQ(t[2][2], "END");
-    EXPECT_EQ((std::vector<std::string>{t[3][1], t[3][2]}), (std::vector<std::string>{"MENU", "BEGIN"}));
+    EXPECT_EQ((std::vector<std::string>{t[3][1], t[3][2]}),
+              (std::vector<std::string>{"MENU", "BEGIN"}));
     for (const auto& w : t) {
         ASSERT_GE(w.size(), 5u);
         EXPECT_NE(w[2], "WM_CREATE");
@@ -86,7 +91,8 @@ TEST(Shell, ClosingTheMainMenuEndsTheProgram)
     const auto& beforeLast = t[t.size() - 2];
     EXPECT_EQ((std::vector<std::string>{beforeLast[0], beforeLast[1], beforeLast[2]}),
               (std::vector<std::string>{"500", "MENU", "END"}));
-    EXPECT_EQ((std::vector<std::string>{last[1], last[2]}), (std::vector<std::string>{"INIT", "BEGIN"}));
+    EXPECT_EQ((std::vector<std::string>{last[1], last[2]}),
+              (std::vector<std::string>{"INIT", "BEGIN"}));
     // The menu's music command comes first, and leaving the menu closes every sound.
     const auto mci = Lines(g.Read("mci.txt"));
     ASSERT_FALSE(mci.empty());
@@ -106,7 +112,8 @@ TEST(Shell, TheTimeLimitEndsAnIdleRun)
 TEST(Shell, BadScriptsAndOptionsStopBeforeTheStart)
 {
     GameDir g;
-    auto r = g.Play("100 press VK_DOWN\n200 fly away\n300 quit\n", {"--trace", g.str() + "/trace.txt"});
+    auto r =
+        g.Play("100 press VK_DOWN\n200 fly away\n300 quit\n", {"--trace", g.str() + "/trace.txt"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("test.script:2"), std::string::npos) << r.err;
     EXPECT_TRUE(g.Read("trace.txt").empty()) << "no screen may have begun";
@@ -132,7 +139,8 @@ TEST(Shell, AScreenshotIsTheWholeClientArea)
     ASSERT_NE(c, nullptr);
     bool drawn = false;
     const auto* px = static_cast<const uint32_t*>(c->pixels);
-    for (int i = 0; i < c->w * c->h && !drawn; ++i) drawn = (px[i] & 0xFFFFFF) != 0;
+    for (int i = 0; i < c->w * c->h && !drawn; ++i)
+        drawn = (px[i] & 0xFFFFFF) != 0;
     EXPECT_TRUE(drawn);
     SDL_FreeSurface(c);
     SDL_FreeSurface(s);
@@ -148,7 +156,8 @@ TEST(Shell, WithoutADisplayTheWindowFailsFatally)
     setenv("SDL_VIDEODRIVER", "x11", 1);
     auto r = harness::Run(ZODUZOR_BINARY, {"--dir", g.str(), "--max-time", "1000"}, g.str());
     unsetenv("SDL_VIDEODRIVER");
-    if (saved) setenv("DISPLAY", keep.c_str(), 1);
+    if (saved)
+        setenv("DISPLAY", keep.c_str(), 1);
     EXPECT_EQ(r.exitCode, 9) << r.err;
     EXPECT_NE(r.err.find("Fatal Error: Window Creation failed"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
@@ -168,15 +177,17 @@ TEST(Shell, ARecordingReplaysToTheSameState)
     GameDir g;
     const std::string session = "100 press VK_DOWN\n200 press VK_DOWN\n300 press VK_UP\n"
                                 "400 mousemove 5 5\n500 dump first.json\n600 quit\n";
-    auto r = g.Play(session, {"--record", g.str() + "/rec.script", "--clock", "2003-04-05T06:07:08.09"});
+    auto r =
+        g.Play(session, {"--record", g.str() + "/rec.script", "--clock", "2003-04-05T06:07:08.09"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string rec = g.Read("rec.script");
     ASSERT_EQ(rec.rfind("clock 2003-04-05T06:07:08.09\n", 0), 0u) << rec;
     EXPECT_NE(rec.find("100 keydown"), std::string::npos) << rec;
     EXPECT_NE(rec.find("400 mousemove 5 5"), std::string::npos) << rec;
     g.Write("replay.script", rec + "500 dump second.json\n600 quit\n");
-    auto again = harness::Run(ZODUZOR_BINARY, {"--dir", g.str(), "--headless", "--script",
-                                               g.str() + "/replay.script"}, g.str());
+    auto again = harness::Run(
+        ZODUZOR_BINARY, {"--dir", g.str(), "--headless", "--script", g.str() + "/replay.script"},
+        g.str());
     ASSERT_EQ(again.exitCode, 0) << again.err;
     auto a = g.Dump("first.json"), b = g.Dump("second.json");
     EXPECT_EQ(a["menu"], b["menu"]);
@@ -197,7 +208,8 @@ TEST(Shell, ARepaintComesAtItsOwnInstantBeforeLaterInput)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::vector<std::string> order;
     for (const auto& w : TraceWords(g.Read("trace.txt"))) {
-        if (w.size() >= 3 && w[0] != "0") order.push_back(w[0] + " " + w[2]);
+        if (w.size() >= 3 && w[0] != "0")
+            order.push_back(w[0] + " " + w[2]);
     }
     const std::vector<std::string> expected = {"100 WM_KEYDOWN", "100 WM_KEYDOWN", "100 WM_PAINT",
                                                "250 WM_KEYDOWN", "250 WM_PAINT"};

@@ -85,7 +85,8 @@ inline bool ValidName(std::string_view name)
         return false;
     }
     for (char c : name) {
-        const bool alnum = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        const bool alnum =
+            (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
         if (!alnum) {
             return false;
         }
@@ -110,11 +111,12 @@ inline std::string CheckHighScoresText(const std::string& text)
         uint64_t score = 0;
         const std::string& field = lines[2 * k + 1];
         if (field.size() != 10 || !ParseAligned(field, 10, score) || score > UINT32_MAX) {
-            return "high scores: entry " + std::to_string(k + 1) + " has the score line '" +
-                   field + "'";
+            return "high scores: entry " + std::to_string(k + 1) + " has the score line '" + field +
+                   "'";
         }
         if (score > previous) {
-            return "high scores: entry " + std::to_string(k + 1) + " scores more than the one above";
+            return "high scores: entry " + std::to_string(k + 1) +
+                   " scores more than the one above";
         }
         previous = score;
     }
@@ -124,7 +126,8 @@ inline std::string CheckHighScoresText(const std::string& text)
 inline std::string CheckDump(const nlohmann::json& d)
 {
     try {
-        if (!d.at("time").is_number_integer() || d.at("time").get<int64_t>() < 0 || !d.at("operationMode").is_string()) {
+        if (!d.at("time").is_number_integer() || d.at("time").get<int64_t>() < 0 ||
+            !d.at("operationMode").is_string()) {
             return "dump: no time or operation mode";
         }
         const auto& s = d.at("settings");

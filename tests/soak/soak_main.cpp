@@ -60,8 +60,9 @@ std::string ReadAll(const fs::path& p)
 
 bool Usage()
 {
-    std::cerr << "usage: zoduzor_soak --game BIN --content DIR --work DIR [--virtual-ms N] [--seed N]\n"
-                 "                    [--rss-limit-mb N] [--real-timeout SEC] [--keep]\n";
+    std::cerr
+        << "usage: zoduzor_soak --game BIN --content DIR --work DIR [--virtual-ms N] [--seed N]\n"
+           "                    [--rss-limit-mb N] [--real-timeout SEC] [--keep]\n";
     return false;
 }
 
@@ -128,7 +129,8 @@ void CheckFiles(const fs::path& dir, bool atEnd, const std::string& when, Totals
         }
         // A temporary file left beside a table means a write did not finish.
         const std::string name = e.path().filename().string();
-        if (name != "UserSettings.list" && name != "HighScores.list" && name.find(".list") != std::string::npos) {
+        if (name != "UserSettings.list" && name != "HighScores.list" &&
+            name.find(".list") != std::string::npos) {
             t.failures.push_back(when + ": stray file " + name);
         }
     }
@@ -272,7 +274,8 @@ void RunSession(const Options& o, soak::ScriptGenerator& gen, uint64_t length, T
 
     // A run cut short (exit chosen, or closed on the main menu) covered up
     // to its last dump; starting again continues from there.
-    const uint64_t covered = ranToEnd ? length : static_cast<uint64_t>(std::max<int64_t>(lastTime, 0));
+    const uint64_t covered =
+        ranToEnd ? length : static_cast<uint64_t>(std::max<int64_t>(lastTime, 0));
     t.virtualMs += covered;
     for (const auto& e : events) {
         t.inputs += e.input && e.time <= covered ? 1 : 0;

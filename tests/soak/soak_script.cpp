@@ -7,14 +7,14 @@ namespace soak {
 namespace {
 
 const std::vector<std::string> kNamedKeys = {
-    "VK_RETURN", "VK_ESCAPE", "VK_SPACE",  "VK_BACK",  "VK_TAB",     "VK_UP",    "VK_DOWN",
-    "VK_LEFT",   "VK_RIGHT",  "VK_SHIFT",  "VK_CONTROL", "VK_MENU",  "VK_PAUSE", "VK_CAPITAL",
-    "VK_PRIOR",  "VK_NEXT",   "VK_END",    "VK_HOME",  "VK_INSERT",  "VK_DELETE", "VK_MULTIPLY",
-    "VK_ADD",    "VK_SUBTRACT", "VK_DECIMAL", "VK_DIVIDE", "VK_OEM_1", "VK_OEM_PLUS", "VK_OEM_COMMA",
-    "VK_OEM_MINUS", "VK_OEM_PERIOD", "VK_OEM_2", "VK_OEM_3", "VK_OEM_4", "VK_OEM_5", "VK_OEM_6",
-    "VK_OEM_7"};
+    "VK_RETURN", "VK_ESCAPE",  "VK_SPACE",    "VK_BACK",      "VK_TAB",       "VK_UP",
+    "VK_DOWN",   "VK_LEFT",    "VK_RIGHT",    "VK_SHIFT",     "VK_CONTROL",   "VK_MENU",
+    "VK_PAUSE",  "VK_CAPITAL", "VK_PRIOR",    "VK_NEXT",      "VK_END",       "VK_HOME",
+    "VK_INSERT", "VK_DELETE",  "VK_MULTIPLY", "VK_ADD",       "VK_SUBTRACT",  "VK_DECIMAL",
+    "VK_DIVIDE", "VK_OEM_1",   "VK_OEM_PLUS", "VK_OEM_COMMA", "VK_OEM_MINUS", "VK_OEM_PERIOD",
+    "VK_OEM_2",  "VK_OEM_3",   "VK_OEM_4",    "VK_OEM_5",     "VK_OEM_6",     "VK_OEM_7"};
 
-const std::vector<std::string> kMenuKeys = {"VK_UP",    "VK_DOWN",  "VK_LEFT",   "VK_RIGHT",
+const std::vector<std::string> kMenuKeys = {"VK_UP",     "VK_DOWN",  "VK_LEFT",   "VK_RIGHT",
                                             "VK_RETURN", "VK_SPACE", "VK_ESCAPE", "VK_BACK"};
 
 // The default bindings of the play screen and their neighbours.
@@ -28,7 +28,8 @@ void ScriptGenerator::Emit(uint64_t delay, const std::string& event)
 {
     t_ += delay;
     while (nextDump_ <= t_ && nextDump_ < end_) {
-        events_.push_back({nextDump_, "dump " + dumpPrefix_ + std::to_string(dumps_++) + ".json", false});
+        events_.push_back(
+            {nextDump_, "dump " + dumpPrefix_ + std::to_string(dumps_++) + ".json", false});
         nextDump_ += dumpEvery_;
     }
     if (t_ < end_) {
@@ -182,8 +183,9 @@ void ScriptGenerator::PhaseMainMenu()
     const uint64_t until = t_ + Uniform(500, 4000);
     while (t_ < until && t_ < end_) {
         if (Chance(0.5)) {
-            Emit(Uniform(20, 300), "press " + Pick(std::vector<std::string>{"VK_UP", "VK_DOWN", "VK_ESCAPE",
-                                                                             "VK_LEFT", "VK_F1"}));
+            Emit(Uniform(20, 300),
+                 "press " + Pick(std::vector<std::string>{"VK_UP", "VK_DOWN", "VK_ESCAPE",
+                                                          "VK_LEFT", "VK_F1"}));
         } else {
             // Hover anywhere; clicks stay off the buttons' column.
             Emit(Uniform(20, 300), "mousemove " + Point(0, 0, 799, 699));
@@ -238,7 +240,8 @@ void ScriptGenerator::PhasePlay(uint64_t length)
             Emit(Uniform(50, 2000), "lbuttonup " + Point(200, 10, 790, 690));
             break;
         case 8:
-            Emit(Uniform(10, 200), "wheel " + std::to_string((static_cast<long>(Uniform(0, 4)) - 2) * 120));
+            Emit(Uniform(10, 200),
+                 "wheel " + std::to_string((static_cast<long>(Uniform(0, 4)) - 2) * 120));
             break;
         case 9:
             // Pause, perhaps give up, perhaps resume.
@@ -306,9 +309,10 @@ void ScriptGenerator::PhaseKeySettings()
         case 0:
         case 1:
             // Select a slot and offer it a key (free or in use).
-            Emit(Uniform(20, 300), "press " + Pick(std::vector<std::string>{"VK_UP", "VK_DOWN", "VK_LEFT",
-                                                                             "VK_RIGHT"}));
-            Emit(Uniform(20, 300), Chance(0.5) ? "press VK_RETURN" : "click " + Point(270, 300, 700, 560));
+            Emit(Uniform(20, 300), "press " + Pick(std::vector<std::string>{
+                                                  "VK_UP", "VK_DOWN", "VK_LEFT", "VK_RIGHT"}));
+            Emit(Uniform(20, 300),
+                 Chance(0.5) ? "press VK_RETURN" : "click " + Point(270, 300, 700, 560));
             Emit(Uniform(20, 500), "press " + AnyKey());
             break;
         case 2:
@@ -341,8 +345,8 @@ void ScriptGenerator::PhaseOptions()
         switch (Uniform(0, 5)) {
         case 0:
         case 1:
-            Emit(Uniform(20, 300), "press " + Pick(std::vector<std::string>{"VK_UP", "VK_DOWN", "VK_LEFT",
-                                                                             "VK_RIGHT"}));
+            Emit(Uniform(20, 300), "press " + Pick(std::vector<std::string>{
+                                                  "VK_UP", "VK_DOWN", "VK_LEFT", "VK_RIGHT"}));
             break;
         case 2:
             Emit(Uniform(20, 300), "click " + Point(100, 286, 799, 451));
@@ -385,15 +389,15 @@ void ScriptGenerator::PhaseHighScores()
         }
     }
     Emit(Uniform(100, 2000), Pick(std::vector<std::string>{"press VK_ESCAPE", "press VK_RETURN",
-                                                          "press VK_SPACE", "close"}));
+                                                           "press VK_SPACE", "close"}));
 }
 
 void ScriptGenerator::PhaseCredits()
 {
     MainButton(6);
     Wait(Uniform(500, 15000));
-    Emit(Uniform(10, 100), Pick(std::vector<std::string>{"press VK_ESCAPE", "press A", "click 400 350",
-                                                        "close", "wheel 120"}));
+    Emit(Uniform(10, 100), Pick(std::vector<std::string>{"press VK_ESCAPE", "press A",
+                                                         "click 400 350", "close", "wheel 120"}));
 }
 
 std::vector<ScriptEvent> ScriptGenerator::Generate(uint64_t length)

@@ -13,13 +13,13 @@ namespace soak {
 struct ScriptEvent
 {
     uint64_t time = 0;
-    std::string text; // the event, without its time
+    std::string text;  // the event, without its time
     bool input = true; // false for dumps and the final quit
 };
 
 class ScriptGenerator
 {
-public:
+  public:
     // Dumps go to "<dumpPrefix><n>.json" every dumpEvery ms.
     ScriptGenerator(uint64_t seed, std::string dumpPrefix, uint64_t dumpEvery = 1000)
         : rng_(seed), dumpPrefix_(std::move(dumpPrefix)), dumpEvery_(dumpEvery)
@@ -32,10 +32,16 @@ public:
     // The script text of events.
     static std::string Text(const std::vector<ScriptEvent>& events);
 
-private:
-    uint64_t Uniform(uint64_t lo, uint64_t hi) { return std::uniform_int_distribution<uint64_t>(lo, hi)(rng_); }
+  private:
+    uint64_t Uniform(uint64_t lo, uint64_t hi)
+    {
+        return std::uniform_int_distribution<uint64_t>(lo, hi)(rng_);
+    }
     bool Chance(double p) { return std::bernoulli_distribution(p)(rng_); }
-    template <class T> const T& Pick(const std::vector<T>& v) { return v[Uniform(0, v.size() - 1)]; }
+    template <class T> const T& Pick(const std::vector<T>& v)
+    {
+        return v[Uniform(0, v.size() - 1)];
+    }
 
     void Emit(uint64_t delay, const std::string& event);
     void Wait(uint64_t delay) { t_ += delay; }

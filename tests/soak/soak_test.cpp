@@ -13,8 +13,8 @@
 
 namespace {
 
-const std::string kDefaultSettings =
-    "100\r\n102\r\n 97\r\n 98\r\n 99\r\n101\r\n 38\r\n 40\r\n 37\r\n 39\r\n 32\r\n 27\r\n 2\r\n1\r\n1";
+const std::string kDefaultSettings = "100\r\n102\r\n 97\r\n 98\r\n 99\r\n101\r\n 38\r\n 40\r\n "
+                                     "37\r\n 39\r\n 32\r\n 27\r\n 2\r\n1\r\n1";
 
 std::string Table(const std::vector<std::pair<std::string, std::string>>& entries)
 {
@@ -50,10 +50,12 @@ TEST(SoakChecks, SettingsAcceptTheDefaultsAndRejectDamage)
         {"LF only", "100\n102\n 97\n 98\n 99\n101\n 38\n 40\n 37\n 39\n 32\n 27\n 2\n1\n1"},
         {"difficulty 5", kDefaultSettings.substr(0, kDefaultSettings.size() - 4) + "5\r\n1"},
         {"mouse 2", kDefaultSettings.substr(0, kDefaultSettings.size() - 1) + "2"},
-        {"play mode 0", "100\r\n102\r\n 97\r\n 98\r\n 99\r\n101\r\n 38\r\n 40\r\n 37\r\n 39\r\n 32\r\n 27\r\n 0\r\n1\r\n1"},
+        {"play mode 0", "100\r\n102\r\n 97\r\n 98\r\n 99\r\n101\r\n 38\r\n 40\r\n 37\r\n 39\r\n "
+                        "32\r\n 27\r\n 0\r\n1\r\n1"},
         {"key 0", "  0" + kDefaultSettings.substr(3)},
         {"key 256", "256" + kDefaultSettings.substr(3)},
-        {"not aligned", "100\r\n102\r\n97\r\n 98\r\n 99\r\n101\r\n 38\r\n 40\r\n 37\r\n 39\r\n 32\r\n 27\r\n 2\r\n1\r\n1"},
+        {"not aligned", "100\r\n102\r\n97\r\n 98\r\n 99\r\n101\r\n 38\r\n 40\r\n 37\r\n 39\r\n "
+                        "32\r\n 27\r\n 2\r\n1\r\n1"},
         {"letters", "1x0" + kDefaultSettings.substr(3)},
         {"empty", ""},
     };
@@ -70,7 +72,8 @@ TEST(SoakChecks, HighScoresAcceptAWrittenTableAndRejectDamage)
         {"no final line end", good.substr(0, good.size() - 2)},
         {"39 lines", good.substr(0, good.size() - 14)},
         {"41 lines", good + "\r\n"},
-        {"rising score", Table({{"A", "         1"}, {"B", "         2"}}) + good.substr(0, good.size() - 28)},
+        {"rising score",
+         Table({{"A", "         1"}, {"B", "         2"}}) + good.substr(0, good.size() - 28)},
         {"11-letter name", "ABCDEFGHIJK" + good.substr(4)},
         {"name with a blank", "AN A" + good.substr(4)},
         {"short score line", "ANNA\r\n      120\r\n" + good.substr(18)},
@@ -158,7 +161,8 @@ TEST(SoakScript, CoversEveryKindOfInputAndEveryScreen)
         kinds.insert(kind);
         repeat |= e.text.ends_with(" repeat");
         numpad |= arg.starts_with("VK_NUMPAD");
-        digit |= kind == "press" && arg.size() == 1 && std::isdigit(static_cast<unsigned char>(arg[0]));
+        digit |=
+            kind == "press" && arg.size() == 1 && std::isdigit(static_cast<unsigned char>(arg[0]));
         wideChar |= kind == "char" && arg[0] != '\'' && std::stoul(arg) > 255;
         if (kind == "click") {
             int x = 0, y = 0;
@@ -184,7 +188,8 @@ TEST(SoakScript, TheGameRunsAGeneratedScript)
 {
     harness::GameDir g;
     soak::ScriptGenerator gen(5, "", 5000);
-    const auto r = g.Play(soak::ScriptGenerator::Text(gen.Generate(30000)), {"--max-time", "30010"});
+    const auto r =
+        g.Play(soak::ScriptGenerator::Text(gen.Generate(30000)), {"--max-time", "30010"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.find("line"), std::string::npos) << r.err;
 }

@@ -31,7 +31,8 @@ std::string ReadFile(const fs::path& path)
 
 void WriteFile(const fs::path& path, const std::string& contents)
 {
-    if (path.has_parent_path()) fs::create_directories(path.parent_path());
+    if (path.has_parent_path())
+        fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << contents;
 }
@@ -44,9 +45,11 @@ RunResult Run(const std::string& binary, const std::vector<std::string>& args,
     WriteFile(inPath, input);
 
     pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
     if (pid == 0) {
-        if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+        if (!workDir.empty() && chdir(workDir.c_str()) != 0)
+            _exit(127);
         int in = open(inPath.c_str(), O_RDONLY);
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -55,7 +58,8 @@ RunResult Run(const std::string& binary, const std::vector<std::string>& args,
         dup2(err, 2);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(binary.c_str()));
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         execv(binary.c_str(), argv.data());
         _exit(127);
@@ -65,7 +69,8 @@ RunResult Run(const std::string& binary, const std::vector<std::string>& args,
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSec);
     for (;;) {
         pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) break;
+        if (done == pid)
+            break;
         if (std::chrono::steady_clock::now() > deadline) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
@@ -87,7 +92,8 @@ TempDir::TempDir()
     static std::mt19937_64 rng(std::random_device{}() ^ static_cast<uint64_t>(getpid()));
     for (;;) {
         path_ = fs::temp_directory_path() / ("zoduzor-test-" + std::to_string(rng()));
-        if (fs::create_directory(path_)) break;
+        if (fs::create_directory(path_))
+            break;
     }
 }
 
@@ -114,9 +120,15 @@ void GameDir::Write(const std::string& rel, const std::string& contents) const
     WriteFile(path() / rel, contents);
 }
 
-std::string GameDir::Read(const std::string& rel) const { return ReadFile(path() / rel); }
+std::string GameDir::Read(const std::string& rel) const
+{
+    return ReadFile(path() / rel);
+}
 
-bool GameDir::Exists(const std::string& rel) const { return fs::exists(path() / rel); }
+bool GameDir::Exists(const std::string& rel) const
+{
+    return fs::exists(path() / rel);
+}
 
 RunResult GameDir::Play(const std::string& script, const std::vector<std::string>& extra,
                         int timeoutSec) const
@@ -138,7 +150,8 @@ std::string CrLf(const std::vector<std::string>& lines, bool finalLineEnd)
     std::string s;
     for (size_t i = 0; i < lines.size(); ++i) {
         s += lines[i];
-        if (i + 1 < lines.size() || finalLineEnd) s += "\r\n";
+        if (i + 1 < lines.size() || finalLineEnd)
+            s += "\r\n";
     }
     return s;
 }

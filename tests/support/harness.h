@@ -13,7 +13,8 @@ namespace harness {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
+struct RunResult
+{
     int exitCode = -1;
     std::string out; // standard output
     std::string err; // standard error
@@ -22,13 +23,12 @@ struct RunResult {
 // Runs `binary` with `args` in `workDir` (or the current folder when empty),
 // feeding `input` on standard input; kills it after timeoutSec.
 RunResult Run(const std::string& binary, const std::vector<std::string>& args,
-              const std::string& workDir = "", const std::string& input = "",
-              int timeoutSec = 120);
+              const std::string& workDir = "", const std::string& input = "", int timeoutSec = 120);
 
 // A fresh folder under the system's temporary folder, removed on destruction.
 class TempDir
 {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -37,14 +37,14 @@ public:
     std::string str() const { return path_.string(); }
     fs::path operator/(const std::string& rel) const { return path_ / rel; }
 
-private:
+  private:
     fs::path path_;
 };
 
 // A game folder: a copy of the default content (game/), which tests may change.
 class GameDir : public TempDir
 {
-public:
+  public:
     explicit GameDir(bool withDefaultContent = true);
     // Writes a file relative to the folder (creating folders); text as given.
     void Write(const std::string& rel, const std::string& contents) const;

@@ -104,8 +104,8 @@ TEST_F(ResourceTest, ImagesAreNumberedFromOne)
 
 // ---------------------------------------------------------------- class files
 
-const std::string kEnemy = CrLf({"FIGHTER", "TRUE", "FALSE", "TRUE", "FALSE", "250", "LASER",
-                                 "2", "66", "12"});
+const std::string kEnemy =
+    CrLf({"FIGHTER", "TRUE", "FALSE", "TRUE", "FALSE", "250", "LASER", "2", "66", "12"});
 
 TEST_F(ResourceTest, EnemyClassFileFillsEveryField)
 {
@@ -135,7 +135,8 @@ TEST_F(ResourceTest, EnemyClassFileEdgeCases)
     TBulletClass first;
     first.id = TID("FIRST");
     AddBulletClass(first, p1BC);
-    struct Case {
+    struct Case
+    {
         std::string text;
         std::string id;
         uint32_t health, frequency;
@@ -194,8 +195,8 @@ TEST_F(ResourceTest, DataFolderScanAppendsBulletsEnemiesThenBosses)
     Write("data/A.BLT", CrLf({"AB", "2", "2", "2", "2", "2", "2.000", "0.000"}));
     Write("data/z.nmi", CrLf({"Z", "FALSE", "FALSE", "FALSE", "FALSE", "1", "BB", "1", "1", "1"}));
     Write("data/y.nmi", CrLf({"Y", "FALSE", "FALSE", "FALSE", "FALSE", "1", "XX", "1", "1", "1"}));
-    Write("data/boss.bss", CrLf({"BOSS", "TRUE", "TRUE", "TRUE", "TRUE", "900", "AB", "5", "66",
-                                 "2"}));
+    Write("data/boss.bss",
+          CrLf({"BOSS", "TRUE", "TRUE", "TRUE", "TRUE", "900", "AB", "5", "66", "2"}));
     Write("data/notes.txt", "ignored");
     LoadBulletClasses();
     LoadEnemyClasses();
@@ -229,7 +230,7 @@ TEST_F(ResourceTest, DataFolderMissingLoadsNothing)
 
 class LevelTest : public ScratchTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ScratchTest::SetUp();
@@ -327,9 +328,9 @@ TEST_F(LevelTest, LongPlayModeLineShiftsLaterFields)
     TLevel l = LoadLevel(7, false, ok);
     EXPECT_EQ(l.playMode, plMoNorm);
     l = LoadLevel(7, true, ok);
-    EXPECT_EQ(l.bossDelay, 0u);          // "AL" is the delay word
-    EXPECT_EQ(l.boss, Node(0));          // "5000" names no class: the first one
-    EXPECT_EQ(l.numOfEnemies, 3u);       // BOSS passed over; B, the empty line, the end
+    EXPECT_EQ(l.bossDelay, 0u);    // "AL" is the delay word
+    EXPECT_EQ(l.boss, Node(0));    // "5000" names no class: the first one
+    EXPECT_EQ(l.numOfEnemies, 3u); // BOSS passed over; B, the empty line, the end
     EXPECT_EQ(Enabled(), (std::set<std::string>{"B", "H"}));
 }
 
@@ -364,7 +365,7 @@ TEST_F(LevelTest, EmptyClassChainHasNoBossAndDamagedFilesEnd)
 
 class SoundTest : public ScratchTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ScratchTest::SetUp();
@@ -420,10 +421,10 @@ TEST_F(SoundTest, LevelLoadClosesSoundsAndOpensTheEffects)
     LoadLevel(1, false, ok);
     LoadLevel(1, true, ok);
     const auto sent = Sent();
-    EXPECT_EQ(sent, (std::vector<std::string>{
-                        "close all", "close all", "close all",
-                        "open .\\res\\norm\\snd\\KillEnemy.wav alias KillEnemy",
-                        "open .\\res\\norm\\snd\\KillBoss.mp3 alias KillBoss"}));
+    EXPECT_EQ(sent,
+              (std::vector<std::string>{"close all", "close all", "close all",
+                                        "open .\\res\\norm\\snd\\KillEnemy.wav alias KillEnemy",
+                                        "open .\\res\\norm\\snd\\KillBoss.mp3 alias KillBoss"}));
 }
 
 } // namespace

@@ -26,7 +26,7 @@ void Resolve(const char* path, char* out, uint32_t outSize)
 
 class DataEnvironment : public ::testing::Environment
 {
-public:
+  public:
     void SetUp() override
     {
         w32::RunConfig config;

@@ -16,7 +16,7 @@ namespace datatest {
 // and restores the old one afterwards; resets the class chains and images.
 class ScratchTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     // Writes a file relative to the scratch folder (folders are created).
@@ -26,7 +26,7 @@ protected:
     void WritePng(const std::string& rel, int width, int height) const;
     harness::TempDir dir;
 
-private:
+  private:
     std::filesystem::path old_;
 };
 

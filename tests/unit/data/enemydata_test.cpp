@@ -129,7 +129,7 @@ TEST(Chains, ColorCardTakesItsArgumentsInColourOrder)
 
 class PickTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         for (const char* id : {"A", "B", "C"}) {
@@ -220,7 +220,7 @@ TEST(Random, DeterministicForASeedAndUniformBelowTheLimit)
 
 class PatternTest : public datatest::ScratchTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ScratchTest::SetUp();
@@ -298,11 +298,13 @@ TEST_F(PatternTest, FrequencyZeroOrNoBulletClassNeverFires)
 
 TEST_F(PatternTest, StraightShotRoundsSpeedAndAccelHalvesToEven)
 {
-    struct Case {
+    struct Case
+    {
         float speed, accel;
         int32_t spdY, accY;
     };
-    for (const Case& c : {Case{7.5f, 0.5f, 8, 0}, Case{2.5f, 1.5f, 2, 2}, Case{3.5f, -0.6f, 4, -1}}) {
+    for (const Case& c :
+         {Case{7.5f, 0.5f, 8, 0}, Case{2.5f, 1.5f, 2, 2}, Case{3.5f, -0.6f, 4, -1}}) {
         p1BC.front().speed = c.speed;
         p1BC.front().accel = c.accel;
         ShootPatt1(&enemy, {0, 0});
@@ -345,7 +347,8 @@ TEST_F(PatternTest, GuardedShotWaitsWhileThePlayerIsAbove)
 TEST_F(PatternTest, CornerShotAimsAtTheFarBottomCorner)
 {
     p1BC.front().speed = 100.0f;
-    struct Case {
+    struct Case
+    {
         int32_t x;
         TVector corner;
     };

@@ -24,7 +24,7 @@ THighScores Descending()
 
 class HighScoreTest : public datatest::ScratchTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ScratchTest::SetUp();
@@ -107,7 +107,8 @@ TEST_F(HighScoreTest, NamesAreCutAtTenCharacters)
 
 TEST(HighScoreReader, DamagedAndShortInput)
 {
-    struct Case {
+    struct Case
+    {
         std::string text;
         std::string name0;
         uint32_t score0;

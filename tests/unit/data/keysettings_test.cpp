@@ -16,21 +16,19 @@ const std::string kDefaultFile = "100\r\n102\r\n 97\r\n 98\r\n 99\r\n101\r\n 38\
 
 std::vector<std::string> calls;
 
-template <int N>
-void Down(uint32_t p)
+template <int N> void Down(uint32_t p)
 {
     calls.push_back("down" + std::to_string(N) + "/" + std::to_string(p));
 }
 
-template <int N>
-void Up(uint32_t p)
+template <int N> void Up(uint32_t p)
 {
     calls.push_back("up" + std::to_string(N) + "/" + std::to_string(p));
 }
 
 class KeyTest : public datatest::ScratchTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ScratchTest::SetUp();
@@ -106,7 +104,8 @@ TEST_F(KeyTest, OtherSpacingAndLineEndsReadAlike)
 
 TEST_F(KeyTest, DamagedValuesTakeTheirDefaultsAndTheFileIsRewritten)
 {
-    struct Case {
+    struct Case
+    {
         std::string text;
         std::vector<uint32_t> keys;
         int playMode, difficulty, mouse;
@@ -114,9 +113,15 @@ TEST_F(KeyTest, DamagedValuesTakeTheirDefaultsAndTheFileIsRewritten)
     const Case cases[] = {
         {"65 66 67", {65, 66, 67, 98, 99, 101, 38, 40, 37, 39, 32, 27}, 2, 1, 1},
         {"0 300 abc 4x 69 70 71 72 73 74 75 76 5 0 2",
-         {100, 102, 97, 98, 69, 70, 71, 72, 73, 74, 75, 76}, 2, 1, 1},
+         {100, 102, 97, 98, 69, 70, 71, 72, 73, 74, 75, 76},
+         2,
+         1,
+         1},
         {"65 66 67 68 69 70 71 72 73 74 75 76 1 4 7",
-         {65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76}, 1, 4, 1},
+         {65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76},
+         1,
+         4,
+         1},
         {std::string("\0\xff\x80garbage\x01", 11), kDefaultKeys, 2, 1, 1},
         {"", kDefaultKeys, 2, 1, 1},
     };

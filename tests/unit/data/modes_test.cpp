@@ -8,7 +8,8 @@
 
 namespace {
 
-struct Seen {
+struct Seen
+{
     std::string msg;
     TOperationMode opMode;
     TPlayMode plMode;
@@ -32,7 +33,7 @@ LRESULT Record(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 class ModeTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         WM_C_OPMO_BEGIN = RegisterWindowMessageA("Begin Operation Mode");

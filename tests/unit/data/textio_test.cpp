@@ -9,7 +9,8 @@
 
 namespace {
 
-struct Input {
+struct Input
+{
     std::istringstream stream;
     TextReader reader;
     explicit Input(const std::string& text) : stream(text), reader(stream) {}
@@ -86,7 +87,8 @@ TEST(TextReader, EndOfFileIsNoticedOnlyByAReadThatFindsNothing)
     EXPECT_EQ(in.reader.ReadReal(), 0.0f);
 }
 
-struct CardCase {
+struct CardCase
+{
     const char* word;
     uint32_t value;
 };
@@ -104,11 +106,9 @@ INSTANTIATE_TEST_SUITE_P(
     Words, ParseCardTest,
     ::testing::Values(CardCase{"0", 0}, CardCase{"250", 250}, CardCase{"+12", 12},
                       CardCase{"-12", 12}, CardCase{"12abc", 12}, CardCase{"abc", 0},
-                      CardCase{"", 0}, CardCase{"--5", 0}, CardCase{"+", 0},
-                      CardCase{"007", 7}, CardCase{"4294967295", 4294967295u},
-                      CardCase{"4294967296", 4294967295u},
-                      CardCase{"99999999999999999999999", 4294967295u},
-                      CardCase{"1.5", 1}));
+                      CardCase{"", 0}, CardCase{"--5", 0}, CardCase{"+", 0}, CardCase{"007", 7},
+                      CardCase{"4294967295", 4294967295u}, CardCase{"4294967296", 4294967295u},
+                      CardCase{"99999999999999999999999", 4294967295u}, CardCase{"1.5", 1}));
 
 TEST(TextReader, BooleansAreTrueOnlyForCapitalTrue)
 {
@@ -118,7 +118,8 @@ TEST(TextReader, BooleansAreTrueOnlyForCapitalTrue)
     EXPECT_TRUE(TextReader::ParseBool("TRUE"));
 }
 
-struct RealCase {
+struct RealCase
+{
     const char* word;
     float value;
 };
@@ -132,13 +133,14 @@ TEST_P(ParseRealTest, DecimalRealsElseZero)
     EXPECT_FLOAT_EQ(TextReader::ParseReal(GetParam().word), GetParam().value) << GetParam().word;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Words, ParseRealTest,
-    ::testing::Values(RealCase{"2.500", 2.5f}, RealCase{"-0.125", -0.125f},
-                      RealCase{"+3", 3.0f}, RealCase{"1e2", 100.0f}, RealCase{"1.5E-1", 0.15f},
-                      RealCase{".5", 0.5f}, RealCase{"abc", 0.0f}, RealCase{"2.5x", 0.0f},
-                      RealCase{"inf", 0.0f}, RealCase{"nan", 0.0f}, RealCase{"-", 0.0f},
-                      RealCase{"", 0.0f}, RealCase{"+-1", 0.0f}, RealCase{"1e999", 0.0f}));
+INSTANTIATE_TEST_SUITE_P(Words, ParseRealTest,
+                         ::testing::Values(RealCase{"2.500", 2.5f}, RealCase{"-0.125", -0.125f},
+                                           RealCase{"+3", 3.0f}, RealCase{"1e2", 100.0f},
+                                           RealCase{"1.5E-1", 0.15f}, RealCase{".5", 0.5f},
+                                           RealCase{"abc", 0.0f}, RealCase{"2.5x", 0.0f},
+                                           RealCase{"inf", 0.0f}, RealCase{"nan", 0.0f},
+                                           RealCase{"-", 0.0f}, RealCase{"", 0.0f},
+                                           RealCase{"+-1", 0.0f}, RealCase{"1e999", 0.0f}));
 
 TEST(TextReader, BinaryGarbageNeverReadsPastAField)
 {

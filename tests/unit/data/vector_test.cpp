@@ -28,7 +28,8 @@ TEST(Vector, KinematicsMoveWithTheOldSpeed)
     EXPECT_EQ(k.spd, (TVector{7, 10}));
 }
 
-struct ConstructCase {
+struct ConstructCase
+{
     float length;
     TVector v1, v2, expected;
 };
@@ -43,16 +44,16 @@ TEST_P(ConstructVectorTest, ScalesTheDirectionAndRoundsHalvesToEven)
     EXPECT_EQ(ConstructVector(c.length, c.v1, c.v2), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ConstructVectorTest,
-    ::testing::Values(ConstructCase{5.0f, {3, 4}, {0, 0}, {3, 4}},
-                      ConstructCase{1.0f, {0, 0}, {0, 10}, {0, -1}},
-                      ConstructCase{2.5f, {7, 0}, {0, 0}, {2, 0}},
-                      ConstructCase{3.5f, {0, 0}, {-9, 0}, {4, 0}},
-                      ConstructCase{1.0f, {1, 1}, {0, 0}, {1, 1}},
-                      ConstructCase{6.0f, {700, 500}, {400, 100}, {4, 5}},
-                      ConstructCase{0.5f, {0, 0}, {5, 0}, {0, 0}}, // -0.5 goes to 0
-                      ConstructCase{7.0f, {4, 4}, {4, 4}, {0, 0}}));
+INSTANTIATE_TEST_SUITE_P(Cases, ConstructVectorTest,
+                         ::testing::Values(ConstructCase{5.0f, {3, 4}, {0, 0}, {3, 4}},
+                                           ConstructCase{1.0f, {0, 0}, {0, 10}, {0, -1}},
+                                           ConstructCase{2.5f, {7, 0}, {0, 0}, {2, 0}},
+                                           ConstructCase{3.5f, {0, 0}, {-9, 0}, {4, 0}},
+                                           ConstructCase{1.0f, {1, 1}, {0, 0}, {1, 1}},
+                                           ConstructCase{6.0f, {700, 500}, {400, 100}, {4, 5}},
+                                           ConstructCase{
+                                               0.5f, {0, 0}, {5, 0}, {0, 0}}, // -0.5 goes to 0
+                                           ConstructCase{7.0f, {4, 4}, {4, 4}, {0, 0}}));
 
 TEST(Vector, NearestRoundsHalvesToTheEvenNeighbour)
 {
@@ -66,7 +67,8 @@ TEST(Vector, NearestRoundsHalvesToTheEvenNeighbour)
     EXPECT_EQ(Nearest(-1e20f), INT32_MIN);
 }
 
-struct CollideCase {
+struct CollideCase
+{
     TVector v1, v2, s1, s2;
     bool hit;
 };
@@ -82,15 +84,14 @@ TEST_P(CollidesTest, BoxesOverlapStrictlyWithHalvedSizes)
     EXPECT_EQ(Collides(c.v2, c.v1, c.s2, c.s1), c.hit); // symmetric
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CollidesTest,
-    ::testing::Values(CollideCase{{0, 0}, {9, 0}, {10, 10}, {10, 10}, true},
-                      CollideCase{{0, 0}, {10, 0}, {10, 10}, {10, 10}, false},
-                      CollideCase{{0, 0}, {3, 0}, {5, 5}, {5, 5}, true},
-                      CollideCase{{0, 0}, {4, 0}, {5, 5}, {5, 5}, false},
-                      CollideCase{{0, 0}, {0, 9}, {10, 10}, {10, 10}, true},
-                      CollideCase{{0, 0}, {0, 10}, {10, 10}, {10, 10}, false},
-                      CollideCase{{0, 0}, {5, 12}, {10, 30}, {10, 2}, true},
-                      CollideCase{{0, 0}, {0, 0}, {0, 0}, {0, 0}, false}));
+INSTANTIATE_TEST_SUITE_P(Cases, CollidesTest,
+                         ::testing::Values(CollideCase{{0, 0}, {9, 0}, {10, 10}, {10, 10}, true},
+                                           CollideCase{{0, 0}, {10, 0}, {10, 10}, {10, 10}, false},
+                                           CollideCase{{0, 0}, {3, 0}, {5, 5}, {5, 5}, true},
+                                           CollideCase{{0, 0}, {4, 0}, {5, 5}, {5, 5}, false},
+                                           CollideCase{{0, 0}, {0, 9}, {10, 10}, {10, 10}, true},
+                                           CollideCase{{0, 0}, {0, 10}, {10, 10}, {10, 10}, false},
+                                           CollideCase{{0, 0}, {5, 12}, {10, 30}, {10, 2}, true},
+                                           CollideCase{{0, 0}, {0, 0}, {0, 0}, {0, 0}, false}));
 
 } // namespace

@@ -31,7 +31,7 @@ void LoadSizedImage(uint32_t number, int w, int h)
 
 class Actions : public ::testing::Test
 {
-protected:
+  protected:
     static void SetUpTestSuite()
     {
         InitGraphics(0);
@@ -106,7 +106,8 @@ TEST_F(Actions, SetColourTakesTheShieldSizeOrDropsToNeutral)
     EXPECT_EQ(p.col, red);
 }
 
-struct Step {
+struct Step
+{
     TVector from;
     TKeyAction action;
     TVector to;
@@ -124,17 +125,21 @@ TEST_P(Steps, MoveIsDroppedWhenItReachesTheBorder)
     EXPECT_EQ(players[1].pos, s.to);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Border, Steps,
-    ::testing::Values(Step{{205, 300}, MoveLeft, {205, 300}}, Step{{206, 300}, MoveLeft, {201, 300}},
-                      Step{{785, 300}, MoveRight, {785, 300}}, Step{{784, 300}, MoveRight, {789, 300}},
-                      Step{{500, 15}, MoveUp, {500, 15}}, Step{{500, 16}, MoveUp, {500, 11}},
-                      Step{{500, 685}, MoveDown, {500, 685}}, Step{{500, 500}, MoveDown, {500, 505}}));
+INSTANTIATE_TEST_SUITE_P(Border, Steps,
+                         ::testing::Values(Step{{205, 300}, MoveLeft, {205, 300}},
+                                           Step{{206, 300}, MoveLeft, {201, 300}},
+                                           Step{{785, 300}, MoveRight, {785, 300}},
+                                           Step{{784, 300}, MoveRight, {789, 300}},
+                                           Step{{500, 15}, MoveUp, {500, 15}},
+                                           Step{{500, 16}, MoveUp, {500, 11}},
+                                           Step{{500, 685}, MoveDown, {500, 685}},
+                                           Step{{500, 500}, MoveDown, {500, 505}}));
 
 TEST_F(Actions, KeyboardMovesStepAtOnceAndHoldUntilReleased)
 {
     TPlayer& p = players[1];
-    const struct {
+    const struct
+    {
         TKeyAction press, release;
         bool TPlayer::*flag;
         TVector delta;
@@ -152,7 +157,8 @@ TEST_F(Actions, KeyboardMovesStepAtOnceAndHoldUntilReleased)
     }
 }
 
-struct ShotCase {
+struct ShotCase
+{
     float speed, accel;
     TVector spd, acc;
 };

@@ -22,7 +22,7 @@ TEnemyClass MakeClass(std::initializer_list<TColor> colours, bool boss = false)
 
 class PlayState : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         RemoveEnemyChain(p1E);
@@ -72,7 +72,8 @@ protected:
     std::list<TBulletClass> bulletClasses;
 };
 
-struct EnemyHit {
+struct EnemyHit
+{
     std::vector<TColor> colours;
     uint32_t health;
     TColorCard card;
@@ -112,10 +113,11 @@ INSTANTIATE_TEST_SUITE_P(
         EnemyHit{{neutral}, 100, MakeTColorCard(0, 0, 0, 0, 8), false, 96},
         EnemyHit{{}, 10, MakeTColorCard(0, 0, 0, 0, 10), true, 0},
         EnemyHit{{green}, 10, MakeTColorCard(5, 0, 0, 0, 5), true, 0}, // 5 then 5 more
-        EnemyHit{{green}, 4000000000u, MakeTColorCard(0, 4000000000u, 0, 0, 0), false,
-                 2000000000u}));
+        EnemyHit{
+            {green}, 4000000000u, MakeTColorCard(0, 4000000000u, 0, 0, 0), false, 2000000000u}));
 
-struct ShipHit {
+struct ShipHit
+{
     TColor col;
     uint32_t shield; // energy of the current colour (the hull when neutral)
     uint32_t hull;
@@ -149,9 +151,10 @@ INSTANTIATE_TEST_SUITE_P(
         ShipHit{red, 100, 20, MakeTColorCard(0, 130, 0, 0, 0), true, 0, 0},
         ShipHit{red, 100, 20, MakeTColorCard(0, 110, 0, 0, 0), false, 0, 10},
         ShipHit{red, 100, 20, MakeTColorCard(0, 120, 0, 0, 0), true, 0, 0}, // equal to the hull
-        ShipHit{red, 0, 20, MakeTColorCard(999, 0, 0, 0, 0), false, 0, 20}, // empty shield still blocks
+        ShipHit{red, 0, 20, MakeTColorCard(999, 0, 0, 0, 0), false, 0,
+                20}, // empty shield still blocks
         ShipHit{red, 0, 20, MakeTColorCard(0, 0, 7, 0, 0), false, 0, 13},
-        ShipHit{red, 3, 20, MakeTColorCard(0, 0, 0, 0, 5), false, 0, 18}, // collision card
+        ShipHit{red, 3, 20, MakeTColorCard(0, 0, 0, 0, 5), false, 0, 18},  // collision card
         ShipHit{red, 100, 0, MakeTColorCard(0, 0, 0, 0, 0), true, 100, 0}, // a dead hull
         ShipHit{neutral, 20, 20, MakeTColorCard(0, 0, 0, 0, 5), false, 15, 15},
         ShipHit{neutral, 5, 5, MakeTColorCard(0, 0, 0, 0, 5), true, 0, 0},
@@ -189,10 +192,10 @@ TEST_F(PlayState, CollisionRemovesEnemyScoresOnlySurvivorsAndHurtsShip)
     TEnemyClass weak = MakeClass({});
     TEnemyClass tough = MakeClass({});
     TEnemyClass boss = MakeClass({}, true);
-    Spawn(weak, MakeTVector(500, 500), 5);     // destroyed by the crash: no points
-    Spawn(tough, MakeTVector(510, 510), 50);   // survives: removed for 5 points
-    Spawn(boss, MakeTVector(490, 490), 50);    // survives and stays
-    Spawn(tough, MakeTVector(700, 100), 50);   // far away
+    Spawn(weak, MakeTVector(500, 500), 5);   // destroyed by the crash: no points
+    Spawn(tough, MakeTVector(510, 510), 50); // survives: removed for 5 points
+    Spawn(boss, MakeTVector(490, 490), 50);  // survives and stays
+    Spawn(tough, MakeTVector(700, 100), 50); // far away
     TPlayer& p = players[1];
     p.col = red;
     CheckCollisions();
@@ -209,7 +212,7 @@ TEST_F(PlayState, EnemyBulletsHitTheShipAndVanish)
 {
     TPlayer& p = players[1];
     p.col = green;
-    Shoot(p1Be, p.pos, MakeTColorCard(0, 40, 0, 0, 0));               // blocked
+    Shoot(p1Be, p.pos, MakeTColorCard(0, 40, 0, 0, 0)); // blocked
     Shoot(p1Be, SumVector(p.pos, MakeTVector(20, 0)), MakeTColorCard(30, 0, 0, 0, 0));
     Shoot(p1Be, MakeTVector(250, 50), MakeTColorCard(30, 0, 0, 0, 0)); // misses
     CheckCollisions();

@@ -32,7 +32,8 @@ size_t CountFiles(const fs::path& dir, const std::string& ext)
     size_t n = 0;
     for (const auto& e : fs::directory_iterator(dir)) {
         std::string x = e.path().extension().string();
-        for (char& c : x) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : x)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         n += x == ext;
     }
     return n;
@@ -65,7 +66,8 @@ TEST(LevelStart, HundredStartsGrowOnlyTheClassChains)
         InitLevel(nullptr);
     };
     // Warm up: caches of fonts, paths and the allocator settle.
-    for (int i = 0; i < 5; ++i) startLevelOne();
+    for (int i = 0; i < 5; ++i)
+        startLevelOne();
     const size_t heapBefore = mallinfo2().uordblks;
     const size_t ecBefore = p1EC.size();
     const size_t bcBefore = p1BC.size();
@@ -87,9 +89,9 @@ TEST(LevelStart, HundredStartsGrowOnlyTheClassChains)
     // What the chains keep by design: one node per class read.
     const size_t kept = enemies * (sizeof(TEnemyClassNode) + 4 * sizeof(void*)) +
                         bullets * (sizeof(TBulletClass) + 4 * sizeof(void*));
-    EXPECT_LE(perStart, kept + 1024) << "heap grew " << grown << " bytes over " << kStarts
-                                     << " level starts; class nodes account for " << kept
-                                     << " a start";
+    EXPECT_LE(perStart, kept + 1024)
+        << "heap grew " << grown << " bytes over " << kStarts
+        << " level starts; class nodes account for " << kept << " a start";
 
     FreeGraphics();
     FreeBuffer();

@@ -28,7 +28,9 @@ void Settle()
 
 timespec ModTime(const fs::path& dir)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     stat(dir.c_str(), &st);
     return st.st_mtim;
 }
@@ -106,7 +108,8 @@ TEST(FolderCache, RelativePathsFollowTheWorkingFolder)
 
 TEST(FolderCache, NamesDifferingOnlyInCaseResolveToTheFirstInOrder)
 {
-    struct Case {
+    struct Case
+    {
         std::vector<std::string> files;
         std::string asked;
         std::string found;
@@ -119,9 +122,11 @@ TEST(FolderCache, NamesDifferingOnlyInCaseResolveToTheFirstInOrder)
     };
     for (const Case& c : cases) {
         harness::TempDir dir;
-        for (const auto& f : c.files) harness::WriteFile(dir / f, "x");
+        for (const auto& f : c.files)
+            harness::WriteFile(dir / f, "x");
         for (int settled = 0; settled < 2; ++settled) {
-            if (settled) Settle();
+            if (settled)
+                Settle();
             // Twice each: once listing the folder, once from its listing.
             for (int again = 0; again < 2; ++again) {
                 EXPECT_EQ(w32::ResolvePath(dir.str() + "/" + c.asked), dir.str() + "/" + c.found)
@@ -138,8 +143,8 @@ TEST(Present, AFrameReplacesTheLastOneWhateverItsSize)
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "PresentTest";
     ASSERT_NE(RegisterClassA(&wc), 0);
-    HWND hwnd = CreateWindowExA(0, "PresentTest", "t", 0, 0, 0, 806, 729, nullptr, nullptr,
-                                nullptr, nullptr);
+    HWND hwnd = CreateWindowExA(0, "PresentTest", "t", 0, 0, 0, 806, 729, nullptr, nullptr, nullptr,
+                                nullptr);
     ASSERT_NE(hwnd, nullptr);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
@@ -154,7 +159,8 @@ TEST(Present, AFrameReplacesTheLastOneWhateverItsSize)
     // A smaller buffer with rows longer than its width (a wider pitch).
     std::vector<uint32_t> small(16 * 3, 0xFF0000FFu);
     for (int y = 0; y < 3; ++y) {
-        for (int x = 10; x < 16; ++x) small[y * 16 + x] = 0xFFFF0000u; // beyond the width
+        for (int x = 10; x < 16; ++x)
+            small[y * 16 + x] = 0xFFFF0000u; // beyond the width
     }
     dc->target.present(dc, small.data(), 10, 3, 16 * 4);
     EXPECT_EQ(frame[2 * 800 + 9], 0xFF0000FFu);

@@ -13,7 +13,8 @@
 
 namespace {
 
-struct Seen {
+struct Seen
+{
     UINT msg;
     WPARAM wParam;
     uint32_t time;
@@ -27,22 +28,27 @@ LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     ++depth;
     maxDepth = std::max(maxDepth, depth);
     // 0x8001 sends itself once more, nested.
-    if (msg == 0x8001 && wParam == 0) SendMessageA(hwnd, 0x8001, 1, 0);
+    if (msg == 0x8001 && wParam == 0)
+        SendMessageA(hwnd, 0x8001, 1, 0);
     if (msg == WM_PAINT) {
         PAINTSTRUCT ps;
         BeginPaint(hwnd, &ps);
         EndPaint(hwnd, &ps);
     }
     --depth;
-    return msg == 0x8001 ? static_cast<LRESULT>(wParam + 10) : DefWindowProcA(hwnd, msg, wParam, lParam);
+    return msg == 0x8001 ? static_cast<LRESULT>(wParam + 10)
+                         : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 std::vector<std::pair<UINT_PTR, uint32_t>> ticks;
-void TickProc(HWND, UINT, UINT_PTR id, DWORD) { ticks.push_back({id, w32::Now()}); }
+void TickProc(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ticks.push_back({id, w32::Now()});
+}
 
 class Layer : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         w32::testing::Reset(true);
@@ -60,7 +66,8 @@ protected:
     // Pumps one message as the game's loop does; false at the end of the run.
     bool Pump(MSG& m)
     {
-        if (!GetMessageA(&m, nullptr, 0, 0)) return false;
+        if (!GetMessageA(&m, nullptr, 0, 0))
+            return false;
         TranslateMessage(&m);
         DispatchMessageA(&m);
         return true;
@@ -125,14 +132,16 @@ TEST_F(Layer, TicksComeAtMultiplesOfThePeriodUntilKilled)
     EXPECT_NE(a, b);
     while (ticks.size() < 6 && Pump(m)) {
     }
-    std::vector<std::pair<UINT_PTR, uint32_t>> want = {{a, 41}, {b, 50}, {a, 82}, {b, 100}, {a, 123}, {b, 150}};
+    std::vector<std::pair<UINT_PTR, uint32_t>> want = {{a, 41},  {b, 50},  {a, 82},
+                                                       {b, 100}, {a, 123}, {b, 150}};
     EXPECT_EQ(ticks, want);
     EXPECT_TRUE(KillTimer(nullptr, a));
     EXPECT_FALSE(KillTimer(nullptr, a));
     ticks.clear();
     while (ticks.size() < 2 && Pump(m)) {
     }
-    for (auto& t : ticks) EXPECT_EQ(t.first, b);
+    for (auto& t : ticks)
+        EXPECT_EQ(t.first, b);
 }
 
 TEST_F(Layer, AFailedTimerRequestGivesZero)
@@ -179,23 +188,34 @@ TEST_F(Layer, PresentKeepsTheWindowFrame)
 // ---------------------------------------------------------------- keys
 TEST(Keys, SdlKeysBecomeVirtualKeys)
 {
-    struct Case {
+    struct Case
+    {
         SDL_Keycode key;
         SDL_Scancode scan;
         UINT vk;
     };
     const Case cases[] = {
-        {SDLK_a, SDL_SCANCODE_A, 'A'},           {SDLK_z, SDL_SCANCODE_Z, 'Z'},
-        {SDLK_0, SDL_SCANCODE_0, '0'},           {SDLK_9, SDL_SCANCODE_9, '9'},
-        {SDLK_KP_5, SDL_SCANCODE_KP_5, VK_NUMPAD5}, {SDLK_END, SDL_SCANCODE_KP_1, VK_NUMPAD1},
-        {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, VK_RETURN}, {SDLK_RETURN, SDL_SCANCODE_RETURN, VK_RETURN},
-        {SDLK_F1, SDL_SCANCODE_F1, VK_F1},       {SDLK_F12, SDL_SCANCODE_F12, VK_F12},
-        {SDLK_LEFT, SDL_SCANCODE_LEFT, VK_LEFT}, {SDLK_DOWN, SDL_SCANCODE_DOWN, VK_DOWN},
-        {SDLK_SPACE, SDL_SCANCODE_SPACE, VK_SPACE}, {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, VK_ESCAPE},
-        {SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE, VK_BACK}, {SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, VK_SHIFT},
-        {SDLK_LCTRL, SDL_SCANCODE_LCTRL, VK_CONTROL}, {SDLK_COMMA, SDL_SCANCODE_COMMA, VK_OEM_COMMA},
+        {SDLK_a, SDL_SCANCODE_A, 'A'},
+        {SDLK_z, SDL_SCANCODE_Z, 'Z'},
+        {SDLK_0, SDL_SCANCODE_0, '0'},
+        {SDLK_9, SDL_SCANCODE_9, '9'},
+        {SDLK_KP_5, SDL_SCANCODE_KP_5, VK_NUMPAD5},
+        {SDLK_END, SDL_SCANCODE_KP_1, VK_NUMPAD1},
+        {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, VK_RETURN},
+        {SDLK_RETURN, SDL_SCANCODE_RETURN, VK_RETURN},
+        {SDLK_F1, SDL_SCANCODE_F1, VK_F1},
+        {SDLK_F12, SDL_SCANCODE_F12, VK_F12},
+        {SDLK_LEFT, SDL_SCANCODE_LEFT, VK_LEFT},
+        {SDLK_DOWN, SDL_SCANCODE_DOWN, VK_DOWN},
+        {SDLK_SPACE, SDL_SCANCODE_SPACE, VK_SPACE},
+        {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, VK_ESCAPE},
+        {SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE, VK_BACK},
+        {SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, VK_SHIFT},
+        {SDLK_LCTRL, SDL_SCANCODE_LCTRL, VK_CONTROL},
+        {SDLK_COMMA, SDL_SCANCODE_COMMA, VK_OEM_COMMA},
     };
-    for (const auto& c : cases) EXPECT_EQ(w32::VkFromSdl(c.key, c.scan), c.vk) << SDL_GetKeyName(c.key);
+    for (const auto& c : cases)
+        EXPECT_EQ(w32::VkFromSdl(c.key, c.scan), c.vk) << SDL_GetKeyName(c.key);
 }
 
 TEST(Keys, LParamCarriesCountScanCodeAndTransitionBits)
@@ -228,11 +248,14 @@ TEST_F(Layer, TranslateMakesControlCharactersOnlyForUserKeys)
 {
     MSG m;
     const UINT keys[] = {VK_BACK, VK_TAB, VK_RETURN, VK_ESCAPE, 'A', VK_LEFT};
-    for (UINT k : keys) w32::testing::InjectInput(hwnd, WM_KEYDOWN, k, w32::KeyLParam(k, false, false));
+    for (UINT k : keys)
+        w32::testing::InjectInput(hwnd, WM_KEYDOWN, k, w32::KeyLParam(k, false, false));
     std::vector<WPARAM> chars;
     for (int i = 0; i < 10 && Pump(m); ++i) {
-        if (m.message == WM_CHAR) chars.push_back(m.wParam);
-        if (m.message == WM_PAINT) --i;
+        if (m.message == WM_CHAR)
+            chars.push_back(m.wParam);
+        if (m.message == WM_PAINT)
+            --i;
     }
     EXPECT_EQ(chars, (std::vector<WPARAM>{8, 9, 13, 27}));
 }
@@ -251,8 +274,10 @@ TEST(Files, PathsResolveWithoutRegardToCase)
     EXPECT_EQ(w32::ResolvePath(root + "\\RES\\Menu\\IMG\\bg.PNG"), root + "/res/menu/img/BG.png");
     EXPECT_EQ(w32::ResolvePath(root + "\\res\\menu\\new.txt"), root + "/res/menu/new.txt");
     EXPECT_EQ(w32::ResolvePath(root + "\\NOPE\\x"), root + "/NOPE/x");
-    EXPECT_EQ(GetFileAttributesA((root + "\\RES\\MENU").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-    EXPECT_EQ(GetFileAttributesA((root + "\\res\\menu\\img\\bg.png").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(GetFileAttributesA((root + "\\RES\\MENU").c_str()),
+              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(GetFileAttributesA((root + "\\res\\menu\\img\\bg.png").c_str()),
+              static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
     EXPECT_EQ(GetFileAttributesA((root + "\\res\\none.png").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesA(""), INVALID_FILE_ATTRIBUTES);
 
@@ -260,7 +285,8 @@ TEST(Files, PathsResolveWithoutRegardToCase)
     HANDLE h = FindFirstFileA((root + "\\DATA\\*.nmi").c_str(), &fd);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     std::vector<std::string> names = {fd.cFileName};
-    while (FindNextFileA(h, &fd)) names.push_back(fd.cFileName);
+    while (FindNextFileA(h, &fd))
+        names.push_back(fd.cFileName);
     EXPECT_TRUE(FindClose(h));
     EXPECT_EQ(names, (std::vector<std::string>{"A.nmi", "b.NMI", "c.nmi"}));
     EXPECT_EQ(FindFirstFileA((root + "\\data\\*.lvl").c_str(), &fd), INVALID_HANDLE_VALUE);
@@ -274,14 +300,17 @@ TEST_F(Layer, SoundCommandsKeepTrackWithoutADevice)
     harness::WriteFile(dir / "snd/Fire.wav", "not really a sound");
     harness::WriteFile(dir / "snd/bgm1.mp3", "x");
     const std::string root = dir.str();
-    EXPECT_EQ(mciSendStringA(("open " + root + "\\SND\\fire.wav alias Fire").c_str(), nullptr, 0, nullptr), 0u);
+    EXPECT_EQ(mciSendStringA(("open " + root + "\\SND\\fire.wav alias Fire").c_str(), nullptr, 0,
+                             nullptr),
+              0u);
     mciSendStringA(("play " + root + "\\snd\\bgm1.mp3 repeat").c_str(), nullptr, 0, nullptr);
     mciSendStringA("play Fire", nullptr, 0, nullptr);
     mciSendStringA("play Missing", nullptr, 0, nullptr);
     mciSendStringA("rewind everything", nullptr, 0, nullptr);
     auto sounds = w32::OpenSounds();
     ASSERT_EQ(sounds.size(), 2u);
-    auto fire = std::find_if(sounds.begin(), sounds.end(), [](auto& s) { return s.alias == "Fire"; });
+    auto fire =
+        std::find_if(sounds.begin(), sounds.end(), [](auto& s) { return s.alias == "Fire"; });
     ASSERT_NE(fire, sounds.end());
     EXPECT_EQ(fire->path, root + "/snd/Fire.wav");
     EXPECT_TRUE(fire->playing);
@@ -298,10 +327,11 @@ TEST_F(Layer, SoundCommandsKeepTrackWithoutADevice)
 // ---------------------------------------------------------------- scripts and clock
 TEST(Script, EventsTimesAndArguments)
 {
-    std::istringstream in("clock 2001-02-03T04:05:06.07\n# a comment\n"
-                          "100 keydown VK_LEFT repeat\n+50 keyup a  # trailing\n+0 char 'x'\n"
-                          "200 char 65\n200 type hi there\n300 click 10 20\n300 wheel -120\n"
-                          "400 screenshot a.png\n400 dump d.json\n400 check 00ff\n500 close\n600 quit\n");
+    std::istringstream in(
+        "clock 2001-02-03T04:05:06.07\n# a comment\n"
+        "100 keydown VK_LEFT repeat\n+50 keyup a  # trailing\n+0 char 'x'\n"
+        "200 char 65\n200 type hi there\n300 click 10 20\n300 wheel -120\n"
+        "400 screenshot a.png\n400 dump d.json\n400 check 00ff\n500 close\n600 quit\n");
     w32::Script s;
     std::string err;
     ASSERT_TRUE(w32::ParseScript(in, "s", s, err)) << err;
@@ -325,18 +355,28 @@ TEST(Script, EventsTimesAndArguments)
 TEST(Script, MalformedLinesAreNamed)
 {
     const std::pair<const char*, int> bad[] = {
-        {"100 jump\n", 1},           {"abc quit\n", 1},         {"100 keydown VK_NOPE\n", 1},
-        {"10 quit\n5 quit\n", 2},    {"10 click 5\n", 1},       {"10 wheel x\n", 1},
-        {"10 check xyz\n", 1},       {"10 close now\n", 1},     {"10 quit\nclock 2000-01-01T00:00:00.00\n", 2},
-        {"clock 2000-13-01T00:00:00.00\n", 1}, {"\n\n10 keydown A sideways\n", 3}, {"10\n", 1},
-        {"10 char 'ab'\n", 1},       {"10 screenshot\n", 1},
+        {"100 jump\n", 1},
+        {"abc quit\n", 1},
+        {"100 keydown VK_NOPE\n", 1},
+        {"10 quit\n5 quit\n", 2},
+        {"10 click 5\n", 1},
+        {"10 wheel x\n", 1},
+        {"10 check xyz\n", 1},
+        {"10 close now\n", 1},
+        {"10 quit\nclock 2000-01-01T00:00:00.00\n", 2},
+        {"clock 2000-13-01T00:00:00.00\n", 1},
+        {"\n\n10 keydown A sideways\n", 3},
+        {"10\n", 1},
+        {"10 char 'ab'\n", 1},
+        {"10 screenshot\n", 1},
     };
     for (const auto& [text, line] : bad) {
         std::istringstream in(text);
         w32::Script s;
         std::string err;
         EXPECT_FALSE(w32::ParseScript(in, "my.script", s, err)) << text;
-        EXPECT_EQ(err.rfind("my.script:" + std::to_string(line) + ":", 0), 0u) << text << " -> " << err;
+        EXPECT_EQ(err.rfind("my.script:" + std::to_string(line) + ":", 0), 0u)
+            << text << " -> " << err;
     }
 }
 
@@ -350,8 +390,9 @@ TEST(Clock, ParsesAddsAndFormats)
     EXPECT_EQ(later.wDayOfWeek, 0);
     ASSERT_TRUE(w32::ParseClock("2004-02-29T23:59:59.99", t));
     EXPECT_EQ(w32::FormatClock(w32::AddMilliseconds(t, 10)), "2004-03-01T00:00:00.00");
-    for (const char* bad : {"2001-02-29T00:00:00.00", "2000-01-01 12:00:00.00", "2000-01-01T24:00:00.00",
-                            "2000-01-01T12:00:00", "2000-01-01T12:00:00.000"})
+    for (const char* bad :
+         {"2001-02-29T00:00:00.00", "2000-01-01 12:00:00.00", "2000-01-01T24:00:00.00",
+          "2000-01-01T12:00:00", "2000-01-01T12:00:00.000"})
         EXPECT_FALSE(w32::ParseClock(bad, t)) << bad;
 }
 
