@@ -9,7 +9,7 @@ packages=(
     libfontconfig-dev fontconfig fonts-bebas-neue fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     xvfb xdotool x11-utils x11-apps xauth util-linux
-    clang libclang-rt-14-dev lame librsvg2-bin python3
+    clang clang-format libclang-rt-14-dev lame librsvg2-bin python3
 )
 
 missing=()

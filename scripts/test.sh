@@ -9,6 +9,10 @@ build="${ZODUZOR_TEST_BUILD:-$root/build-test}"
 jobs="$(nproc)"
 bash "$root/scripts/install-deps.sh"
 
+echo "== Formatting (clang-format)"
+# Every C++ file of the repository is kept in the style of .clang-format.
+(cd "$root" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror)
+
 echo "== Normal build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZODUZOR_WERROR=ON >/dev/null
 cmake --build "$build" -j"$jobs"
