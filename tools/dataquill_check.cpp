@@ -633,7 +633,7 @@ std::optional<fs::path> ContentFolder(std::vector<std::string>& looked)
     if (const char* env = std::getenv("ZODUZOR_DIR"); env && *env) {
         return fs::path(env);
     }
-    looked.push_back("$ZODUZOR_DIR");
+    looked.push_back("$ZODUZOR_DIR (not set)");
     const fs::path program = ProgramFolder();
     for (const fs::path& candidate : {program, (program / ".." / "share" / "zoduzor")}) {
         if (IsFolder(candidate / "data")) {
@@ -686,7 +686,7 @@ int CheckGameData()
         return CheckDataFolder("data");
     }
     if (!content) {
-        std::cout << "no game data found; looked in data, ";
+        std::cout << "no game data found: looked in data, ";
         for (size_t i = 0; i < looked.size(); ++i) {
             std::cout << (i == 0 ? "" : ", ") << looked[i];
         }

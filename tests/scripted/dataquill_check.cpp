@@ -178,6 +178,56 @@ TEST(DataquillCheck, FolderWithoutBulletsOrEnemies)
         }));
 }
 
+// Names that differ only in letter case: the game opens one level file of
+// the two and never the other, and loads both class files.
+TEST(DataquillCheck, NamesThatDifferOnlyInCaseAreReported)
+{
+    Folder f;
+    AddCleanContent(f);
+    f.Enemy("A_Grunt.nmi", "GRUNT2", "AMMO");
+    f.Data("001.lvl", CrLf({"NORM", "100", "KING", "GRUNT", ""}));
+    auto r = f.Check();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(
+        r.out,
+        Lines({
+            R"(data/a_grunt.nmi: the name differs from A_Grunt.nmi only in letter case: the game loads both files)",
+            R"(data/001.lvl: the name differs from 001.LVL only in letter case: the game reads 001.LVL and never this file)",
+        }));
+}
+
+// Without a folder, from outside any data folder or from the game's own
+// folder, the game's data is checked as the game plays it: its content
+// folder with the user's files over it, matched without regard to case.
+TEST(DataquillCheck, WithoutAFolderTheGameDataIsCheckedWithTheUsersFilesOverIt)
+{
+    Folder content;
+    AddCleanContent(content);
+    content.Data("002.LVL", CrLf({"NORM", "100", "QUEEN", "GRUNT", ""}));
+    TempDir home;
+    const fs::path user = home / "zoduzor";
+    WriteFile(user / "data" / "queen.bss",
+              CrLf({"QUEEN", "TRUE", "TRUE", "FALSE", "FALSE", "900", "AMMO", "3", "66", "4"}));
+    WriteFile(user / "res" / "norm" / "enemy" / "QUEEN.PNG", "png");
+    WriteFile(user / "data" / "A_GRUNT.NMI",
+              CrLf({"GRUNT", "TRUE", "FALSE", "FALSE", "FALSE", "12abc", "AMMO", "1", "1", "5"}));
+    TempDir elsewhere;
+    for (const std::string& cwd : {elsewhere.str(), content.str()}) {
+        auto r = harness::Run("/usr/bin/env",
+                              {"ZODUZOR_DIR=" + content.str(), "XDG_DATA_HOME=" + home.str(),
+                               DATAQUILL_BINARY, "--check"},
+                              cwd);
+        EXPECT_EQ(r.exitCode, 1) << cwd;
+        EXPECT_EQ(r.out, (user / "data" / "A_GRUNT.NMI").string() +
+                             R"(:6: health "12abc" is not a plain whole number: the game reads 12)"
+                             "\n")
+            << cwd;
+        EXPECT_EQ(r.err, "1 finding in " + (content / "data").string() + " and " +
+                             (user / "data").string() + "\n")
+            << cwd;
+    }
+}
+
 struct Truncated
 {
     const char* name;

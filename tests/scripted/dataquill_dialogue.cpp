@@ -2,6 +2,7 @@
 // and every file written are compared byte for byte.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -294,6 +295,52 @@ TEST(DataquillDialogue, BackslashesNameFolders)
     fs::create_directory(dir / "data");
     Quill(dir, Lines({"3", "data\\004.LVL", "NORM", "1", "K", "", "0"}));
     EXPECT_EQ(ReadFile(dir / "data" / "004.LVL"), CrLf({"NORM", "1", "K", ""}));
+    // The folder is found in any letter case, as the game finds it.
+    auto r = Quill(dir, Lines({"3", "DATA\\005.LVL", "BIKE", "2", "Q", "", "0"}));
+    EXPECT_EQ(r.out, kBanner + kMenu + kLevelHead + kAllowed + kMenu + kExit);
+    EXPECT_EQ(ReadFile(dir / "data" / "005.LVL"), CrLf({"BIKE", "2", "Q", ""}));
+    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"data"}));
+}
+
+// A typed name in another letter case writes over the file the game reads
+// under it, not a second file beside it; of two names that differ only in
+// case, the first in the game's listing order.
+TEST(DataquillDialogue, ANameInAnotherCaseWritesOverTheFileTheGameReads)
+{
+    TempDir dir;
+    WriteFile(dir / "data" / "007.LVL", CrLf({"NORM", "1", "OLD", ""}));
+    auto r = Quill(dir, Lines({"3", "data/007.lvl", "RUDI", "9", "NEW", "", "0"}));
+    EXPECT_EQ(r.out, kBanner + kMenu + kLevelHead + kAllowed + kMenu + kExit);
+    EXPECT_EQ(Listing(dir / "data"), (std::vector<std::string>{"007.LVL"}));
+    EXPECT_EQ(ReadFile(dir / "data" / "007.LVL"), CrLf({"RUDI", "9", "NEW", ""}));
+
+    WriteFile(dir / "data" / "b.blt", "lower");
+    WriteFile(dir / "data" / "B.blt", "upper");
+    Quill(dir, Lines({"2", "DATA/b.BLT", "B", "1", "1", "1", "1", "1", "1", "1", "0"}));
+    EXPECT_EQ(ReadFile(dir / "data" / "B.blt"),
+              CrLf({"B", "1", "1", "1", "1", "1", "1.000", "1.000"}));
+    EXPECT_EQ(ReadFile(dir / "data" / "b.blt"), "lower");
+    EXPECT_EQ(Listing(dir / "data"), (std::vector<std::string>{"007.LVL", "B.blt", "b.blt"}));
+}
+
+// A data file kept as a symbolic link is written through the link: its
+// target gets the new text, and the link stays a link.
+TEST(DataquillDialogue, ALinkedFileIsWrittenThroughTheLink)
+{
+    TempDir dir;
+    WriteFile(dir / "shared" / "GRUNT.nmi", "old");
+    fs::create_directory(dir / "data");
+    fs::create_symlink("../shared/GRUNT.nmi", dir / "data" / "GRUNT.nmi");
+    fs::create_symlink("GRUNT.nmi", dir / "data" / "ALIAS.nmi");
+    auto r = Quill(dir, Lines({"1", "data/alias.nmi", "GRUNT", "TRUE", "", "", "", "5", "P", "1",
+                               "1", "2", "0"}));
+    EXPECT_EQ(r.out, kBanner + kMenu + kEnemyDialogue + kMenu + kExit);
+    EXPECT_TRUE(fs::is_symlink(dir / "data" / "ALIAS.nmi"));
+    EXPECT_TRUE(fs::is_symlink(dir / "data" / "GRUNT.nmi"));
+    EXPECT_EQ(ReadFile(dir / "shared" / "GRUNT.nmi"),
+              CrLf({"GRUNT", "TRUE", "FALSE", "FALSE", "FALSE", "5", "P", "1", "1", "2"}));
+    EXPECT_EQ(Listing(dir / "data"), (std::vector<std::string>{"ALIAS.nmi", "GRUNT.nmi"}));
+    EXPECT_EQ(Listing(dir / "shared"), (std::vector<std::string>{"GRUNT.nmi"}));
 }
 
 struct Unwritable
@@ -355,6 +402,50 @@ TEST(DataquillDialogue, ReadOnlyFileIsReportedAndKept)
     EXPECT_EQ(r.out, kBanner + kMenu + kBulletDialogue +
                          "Could not write \"ro.blt\": Permission denied\n" + kMenu + kExit);
     EXPECT_EQ(ReadFile(dir / "ro.blt"), "old");
+}
+
+// A shared install: the folder takes no new file from the user, but the data
+// file itself is writable. It is rewritten where it is, whole.
+TEST(DataquillDialogue, AWritableFileInAFolderThatTakesNoNewFileIsRewrittenInPlace)
+{
+    const bool root = geteuid() == 0;
+    if (root && access("/usr/bin/setpriv", X_OK) != 0) {
+        GTEST_SKIP() << "no setpriv to leave root";
+    }
+    TempDir dir;
+    std::vector<std::string> old;
+    for (int i = 0; i < 40; ++i) {
+        old.push_back("OLD LINE " + std::to_string(i));
+    }
+    const fs::path file = dir / "locked" / "b.blt";
+    WriteFile(file, CrLf(old));
+    struct stat before = {};
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::group_write | fs::perms::others_read |
+                              fs::perms::others_write);
+    const std::string input =
+        Lines({"2", "locked/b.blt", "B", "1", "2", "3", "4", "5", "0.5", "0", "0"});
+    harness::RunResult r;
+    if (root) {
+        // Permission bits do not bind root: run as an unprivileged user.
+        fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read |
+                                        fs::perms::others_exec);
+        r = harness::Run("/usr/bin/setpriv",
+                         {"--reuid=65534", "--regid=65534", "--clear-groups", DATAQUILL_BINARY},
+                         dir.str(), input, 30);
+    } else {
+        fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+        r = Quill(dir, input);
+        fs::permissions(dir / "locked", fs::perms::owner_all);
+    }
+    EXPECT_EQ(r.out, kBanner + kMenu + kBulletDialogue + kMenu + kExit);
+    EXPECT_EQ(ReadFile(file), CrLf({"B", "1", "2", "3", "4", "5", "0.500", "0.000"}));
+    struct stat after = {};
+    ASSERT_EQ(stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "rewritten where it is";
+    EXPECT_EQ(Listing(dir / "locked"), (std::vector<std::string>{"b.blt"}));
 }
 
 class EndOfInput : public ::testing::TestWithParam<int>
