@@ -197,7 +197,8 @@ void DisplayMenu()
 int RunDialogue()
 {
     const std::string stars(63, '*');
-    const std::string blank = "*" + std::string(61, ' ') + "*";
+    std::string blank(63, ' ');
+    blank.front() = blank.back() = '*';
     std::cout << "\n\n"
               << stars << "\n"
               << blank << "\n"

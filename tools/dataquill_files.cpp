@@ -120,7 +120,7 @@ std::string ResolveName(const std::string& typed)
     std::string out;
     size_t i = 0;
     if (!p.empty() && p[0] == '/') {
-        out = "/";
+        out.push_back('/');
         i = 1;
     }
     bool exists = true; // whether `out` names an existing folder so far
