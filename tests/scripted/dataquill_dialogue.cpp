@@ -419,33 +419,46 @@ TEST(DataquillDialogue, AWritableFileInAFolderThatTakesNoNewFileIsRewrittenInPla
     }
     const fs::path file = dir / "locked" / "b.blt";
     WriteFile(file, CrLf(old));
-    struct stat before = {};
-    ASSERT_EQ(stat(file.c_str(), &before), 0);
-    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                              fs::perms::group_write | fs::perms::others_read |
-                              fs::perms::others_write);
+    const auto all = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                     fs::perms::others_read | fs::perms::others_exec;
+    const auto readable = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     const std::string input =
         Lines({"2", "locked/b.blt", "B", "1", "2", "3", "4", "5", "0.5", "0", "0"});
-    harness::RunResult r;
-    if (root) {
-        // Permission bits do not bind root: run as an unprivileged user.
-        fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read |
-                                        fs::perms::group_exec | fs::perms::others_read |
-                                        fs::perms::others_exec);
-        r = harness::Run("/usr/bin/setpriv",
-                         {"--reuid=65534", "--regid=65534", "--clear-groups", DATAQUILL_BINARY},
-                         dir.str(), input, 30);
-    } else {
+    auto runLocked = [&] {
+        if (root) {
+            // Permission bits do not bind root: run as an unprivileged user,
+            // for whom the folder (root's) takes no new file.
+            fs::permissions(dir.path(), all);
+            return harness::Run(
+                "/usr/bin/setpriv",
+                {"--reuid=65534", "--regid=65534", "--clear-groups", DATAQUILL_BINARY}, dir.str(),
+                input, 30);
+        }
         fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-        r = Quill(dir, input);
+        auto r = Quill(dir, input);
         fs::permissions(dir / "locked", fs::perms::owner_all);
-    }
+        return r;
+    };
+    struct stat before = {};
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
+    fs::permissions(file, readable | writable);
+    auto r = runLocked();
     EXPECT_EQ(r.out, kBanner + kMenu + kBulletDialogue + kMenu + kExit);
-    EXPECT_EQ(ReadFile(file), CrLf({"B", "1", "2", "3", "4", "5", "0.500", "0.000"}));
+    const std::string written = CrLf({"B", "1", "2", "3", "4", "5", "0.500", "0.000"});
+    EXPECT_EQ(ReadFile(file), written);
     struct stat after = {};
     ASSERT_EQ(stat(file.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino) << "rewritten where it is";
     EXPECT_EQ(Listing(dir / "locked"), (std::vector<std::string>{"b.blt"}));
+
+    // A file that cannot be written there either: the failure is reported
+    // and the file is kept.
+    fs::permissions(file, readable);
+    r = runLocked();
+    EXPECT_EQ(r.out, kBanner + kMenu + kBulletDialogue +
+                         "Could not write \"locked/b.blt\": Permission denied\n" + kMenu + kExit);
+    EXPECT_EQ(ReadFile(file), written);
 }
 
 class EndOfInput : public ::testing::TestWithParam<int>
