@@ -1,6 +1,6 @@
 # Install rules and the Debian package.
 #
-#   bin/zoduzor, bin/dataquill
+#   bin/zoduzor, bin/dataquill                 (games/ in the Debian package)
 #   <libdir>/zoduzor/librastrum.so            found by the game through its RPATH
 #   share/zoduzor/data, share/zoduzor/res     the default content
 #   share/applications/<id>.desktop, share/metainfo/<id>.metainfo.xml
@@ -18,6 +18,7 @@ set(ZODUZOR_SCREENSHOT_URL "https://zoduzor.org/screens/" CACHE STRING
     "Where the pictures of docs/screens are published, for the AppStream metadata")
 set(ZODUZOR_MAINTAINER "Zoduzor developers <dev@zoduzor.org>" CACHE STRING
     "The Debian package's maintainer")
+string(SUBSTRING "${ZODUZOR_RELEASE_DATE}" 0 4 ZODUZOR_COPYRIGHT_YEAR)
 string(TIMESTAMP now_rfc2822 "%a, %d %b %Y %H:%M:%S +0000" UTC)
 set(ZODUZOR_RELEASE_DATE_RFC2822 "${now_rfc2822}")
 if(ZODUZOR_GIT_COMMIT)
@@ -46,7 +47,15 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/game/data ${PROJECT_SOURCE_DIR}/game/res
 set(pkg ${PROJECT_SOURCE_DIR}/packaging)
 set(gen ${PROJECT_BINARY_DIR}/packaging)
 configure_file(${pkg}/${ZODUZOR_APP_ID}.metainfo.xml.in ${gen}/${ZODUZOR_APP_ID}.metainfo.xml @ONLY)
-install(FILES ${pkg}/${ZODUZOR_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# A program in bin/ is found on every PATH; elsewhere (Debian's /usr/games)
+# the entry names it whole.
+if(CMAKE_INSTALL_BINDIR STREQUAL "bin")
+    set(ZODUZOR_EXEC zoduzor)
+else()
+    set(ZODUZOR_EXEC ${CMAKE_INSTALL_FULL_BINDIR}/zoduzor)
+endif()
+configure_file(${pkg}/${ZODUZOR_APP_ID}.desktop.in ${gen}/${ZODUZOR_APP_ID}.desktop @ONLY)
+install(FILES ${gen}/${ZODUZOR_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${gen}/${ZODUZOR_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${pkg}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
@@ -67,7 +76,8 @@ foreach(file ${compressed})
 endforeach()
 add_custom_target(zoduzor_docs ALL DEPENDS ${gz_files})
 install(FILES ${gen}/zoduzor.6.gz ${gen}/dataquill.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES ${pkg}/copyright ${gen}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/zoduzor)
+configure_file(${pkg}/copyright.in ${gen}/copyright @ONLY)
+install(FILES ${gen}/copyright ${gen}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/zoduzor)
 
 # The Debian package (scripts/package.sh): its dependencies on shared
 # libraries are worked out by dpkg-shlibdeps.
@@ -77,8 +87,7 @@ set(CPACK_PACKAGE_VENDOR "Zoduzor developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${ZODUZOR_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "vertical shoot-'em-up with colour shields")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "vertical shoot-'em-up with colour shields
-Steer one ship through waves of falling enemies, shield it in red, green,
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Steer one ship through waves of falling enemies, shield it in red, green,
 blue or yellow, and beat a boss at the end of every level. Levels, enemies,
 bosses and bullets are small text files; the data writer Dataquill comes
 with the game, and files in the player's own data folder replace the
