@@ -213,12 +213,9 @@ Area Classify(const std::string& p)
 // was found.
 std::string ResolveUnder(const std::string& base, const std::string& p, bool& complete)
 {
-    std::string out = base;
-    size_t i = 0;
-    if (base.empty() && !p.empty() && p[0] == '/') {
-        out = "/";
-        i = 1;
-    }
+    const bool fromRoot = base.empty() && !p.empty() && p[0] == '/';
+    std::string out = fromRoot ? std::string(1, '/') : base;
+    size_t i = fromRoot ? 1 : 0;
     bool exists = true; // whether `out` names an existing folder so far
     while (i <= p.size()) {
         size_t j = p.find('/', i);
