@@ -1,16 +1,30 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and playing need.
-# Does nothing when everything is already there.
+# Installs the Debian packages Zoduzor needs. Does nothing when they are all there.
+#   install-deps.sh play   what building and playing the game need
+#   install-deps.sh        that, and what the tests, fuzzing, benchmarks, the content
+#                          generator, formatting and packaging need
 set -euo pipefail
 
-packages=(
-    build-essential cmake pkg-config git
+play=(
+    build-essential cmake pkg-config
     libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libsdl2-ttf-dev
-    libfontconfig-dev fontconfig fonts-bebas-neue fonts-dejavu-core
-    libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+    libfontconfig-dev fontconfig fonts-bebas-neue fonts-dejavu-core nlohmann-json3-dev
+)
+rest=(
+    git libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps xauth util-linux
     clang clang-format libclang-rt-14-dev lame librsvg2-bin python3
+    dpkg-dev desktop-file-utils appstream lintian
 )
+
+case "${1:-all}" in
+play) packages=("${play[@]}") ;;
+all) packages=("${play[@]}" "${rest[@]}") ;;
+*)
+    echo "usage: install-deps.sh [play|all]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

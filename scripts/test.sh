@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${ZODUZOR_TEST_BUILD:-$root/build-test}"
 jobs="$(nproc)"
-bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/install-deps.sh" all
 
 echo "== Formatting (clang-format)"
 # Every C++ file of the repository is kept in the style of .clang-format.

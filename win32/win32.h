@@ -255,7 +255,25 @@ namespace w32 {
 // file system: backslashes become slashes and every component that exists
 // is matched without regard to letter case. Components that do not exist
 // are kept as written (so a file can be created under them).
+//
+// With a user folder in use (UseUserFolder), a relative path under data\ or
+// res\ names the user folder's file when it has one, else the content
+// folder's; "UserSettings.list" and "HighScores.list" always name the user
+// folder's. FindFirstFileA lists both folders, the user's files hiding the
+// content folder's files of the same name.
 std::string ResolvePath(const std::string& windowsPath);
+
+// The player's own folder by the XDG rules: $XDG_DATA_HOME/zoduzor, by
+// default ~/.local/share/zoduzor; empty when no home folder is known.
+std::string UserDataFolder();
+// Lays `folder` over the content folder (the working folder), creating it
+// when missing; false, and no change, when it cannot be made or written.
+// An empty `folder` puts everything back in the content folder.
+bool UseUserFolder(const std::string& folder);
+// The user folder in use (absolute), empty when everything lives in the
+// content folder (a portable set-up). Kept replays and the window's settings
+// belong here too.
+std::string UserFolder();
 
 struct RunConfig
 {

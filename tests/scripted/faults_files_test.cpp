@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -351,7 +352,7 @@ TEST(Faults, HighScoresAreReadByTheRules)
 
 // Runs the game in dir, which it may read but not write; dumps go to
 // dir/out, which it may write.
-harness::RunResult PlayReadOnly(const GameDir& dir, const std::string& script)
+harness::RunResult PlayReadOnlyAs(const GameDir& dir, const std::string& script)
 {
     dir.Write("test.script", script);
     fs::create_directories(dir / "out");
@@ -368,6 +369,21 @@ harness::RunResult PlayReadOnly(const GameDir& dir, const std::string& script)
     chmod(dir.path().c_str(), 0555);
     auto r = harness::Run(game[0], {game.begin() + 1, game.end()}, dir.str());
     chmod(dir.path().c_str(), 0755);
+    return r;
+}
+
+// A folder that cannot be written sends the player's files to the user
+// folder; one that cannot be made either leaves them in the game folder.
+harness::RunResult PlayReadOnly(const GameDir& dir, const std::string& script)
+{
+    const char* old = std::getenv("XDG_DATA_HOME");
+    const std::string saved = old ? old : "";
+    setenv("XDG_DATA_HOME", (dir / "home").c_str(), 1);
+    auto r = PlayReadOnlyAs(dir, script);
+    if (old)
+        setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
     return r;
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Rebuilds the game's default content in game/: data files, pictures and
-sounds. Needs rsvg-convert (librsvg2-bin), lame and the Bebas Neue font.
+sounds; and the icons in packaging/icons/. Needs rsvg-convert (librsvg2-bin), lame and the Bebas Neue font.
 
     python3 tools/content/make_content.py [--only data|images|sounds] [--keep-svg DIR]
 """
@@ -14,11 +14,13 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 import data  # noqa: E402
+import icons  # noqa: E402
 import menus  # noqa: E402
 import playscreen  # noqa: E402
 import sounds  # noqa: E402
 
 GAME = os.path.normpath(os.path.join(HERE, "..", "..", "game"))
+ICONS = os.path.normpath(os.path.join(HERE, "..", "..", "packaging", "icons"))
 
 
 def main():
@@ -37,6 +39,7 @@ def main():
     if args.only in (None, "images"):
         playscreen.build(res, args.keep_svg)
         menus.build(res, args.keep_svg)
+        icons.build(ICONS)
         print("images written")
     if args.only in (None, "sounds"):
         sounds.build(res)
