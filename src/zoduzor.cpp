@@ -48,8 +48,9 @@ constexpr const char* kHelp =
     "  --help           show this help and exit\n"
     "  --version        show the version and exit\n"
     "\n"
-    "File names are taken from the folder the program is started in. The content is taken\n"
-    "from --dir, else $ZODUZOR_DIR, else the program's folder or ../share/zoduzor beside it.\n"
+    "The content is taken from --dir, else $ZODUZOR_DIR, else the program's folder or\n"
+    "../share/zoduzor beside it. File names of options and scripts are taken from DIR with\n"
+    "--dir, else from the folder the program is started in.\n"
     "Settings and high scores are kept in $XDG_DATA_HOME/zoduzor (~/.local/share/zoduzor)\n"
     "unless the content folder was named and can be written; data/ and res/ files there\n"
     "replace the installed ones.\n";
@@ -164,7 +165,8 @@ std::string Joined(const std::vector<fs::path>& dirs)
 }
 
 // A file named on the command line, taken from the folder the program was
-// started in whatever folder the content is in.
+// started in when the content was found elsewhere (with --dir, names are taken
+// from that folder, as the program runs there).
 void FromStartFolder(std::string& file)
 {
     std::error_code ec;
@@ -202,8 +204,11 @@ int main(int argc, char** argv)
                   << Joined(tried) << "; name one with --dir DIR or ZODUZOR_DIR\n";
         return 1;
     }
-    for (std::string* file : {&config.scriptPath, &config.recordPath, &config.mciLogPath, &trace})
-        FromStartFolder(*file);
+    if (dir.empty()) {
+        for (std::string* file :
+             {&config.scriptPath, &config.recordPath, &config.mciLogPath, &trace})
+            FromStartFolder(*file);
+    }
     if (chdir(content.dir.c_str()) != 0) {
         std::cerr << "zoduzor: cannot change to the folder " << content.dir.string() << "\n";
         return 2;
