@@ -150,8 +150,8 @@ void Fire(uint32_t p)
     if (!IsVectorInRange(b.kin.pos, PlayField)) {
         b.kin.pos = pl.pos;
     }
-    b.kin.spd = MakeTVector(0, -Nearest(pl.bulletclass->speed));
-    b.kin.acc = MakeTVector(0, -Nearest(pl.bulletclass->accel));
+    b.kin.spd = SymmVector(MakeTVector(0, Nearest(pl.bulletclass->speed)));
+    b.kin.acc = SymmVector(MakeTVector(0, Nearest(pl.bulletclass->accel)));
     AddBullet(b, p1Bp);
 }
 
