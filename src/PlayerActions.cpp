@@ -38,7 +38,10 @@ void SetColor(uint32_t p, TColor c)
 {
     TPlayer& pl = players[p];
     pl.col = pl.health[c] > 0 ? c : neutral;
-    pl.size = MakeSize(imgShield[pl.col]);
+    // No shield has no picture of its own: the ship keeps the hit box it had.
+    if (pl.col != neutral) {
+        pl.size = MakeSize(imgShield[pl.col]);
+    }
 }
 
 void SetColorR(uint32_t p)

@@ -1,5 +1,6 @@
 // The player's actions: shield colours, steps, shots and pause.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -18,14 +19,17 @@ namespace fs = std::filesystem;
 // Writes a transparent PNG of the given size and loads it into slot `number`.
 void LoadSizedImage(uint32_t number, int w, int h)
 {
-    const fs::path file = fs::temp_directory_path() /
-                          ("zoduzor_game_" + std::to_string(w) + "x" + std::to_string(h) + ".png");
+    // Named by process: the test cases run side by side in separate processes.
+    const fs::path file =
+        fs::temp_directory_path() / ("zoduzor_game_" + std::to_string(getpid()) + "_" +
+                                     std::to_string(w) + "x" + std::to_string(h) + ".png");
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
     ASSERT_NE(s, nullptr);
     ASSERT_EQ(IMG_SavePNG(s, file.c_str()), 0);
     SDL_FreeSurface(s);
     SetNumberOfImages(number);
     LoadImage(number, file.c_str());
+    fs::remove(file);
     ASSERT_EQ(GetSizeX(number), w);
 }
 
@@ -104,6 +108,16 @@ TEST_F(Actions, SetColourTakesTheShieldSizeOrDropsToNeutral)
     EXPECT_EQ(p.size, MakeTVector(70, 72));
     SetColorR(1);
     EXPECT_EQ(p.col, red);
+}
+
+TEST_F(Actions, AnEmptyShieldKeepsTheHitBoxItHad)
+{
+    TPlayer& p = players[1];
+    SetColorG(1);
+    p.health[blue] = 0;
+    SetColorB(1);
+    EXPECT_EQ(p.col, neutral);
+    EXPECT_EQ(p.size, MakeTVector(60, 62));
 }
 
 struct Step
