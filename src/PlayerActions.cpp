@@ -38,7 +38,10 @@ void SetColor(uint32_t p, TColor c)
 {
     TPlayer& pl = players[p];
     pl.col = pl.health[c] > 0 ? c : neutral;
-    pl.size = MakeSize(imgShield[pl.col]);
+    // No shield has no picture of its own: the ship keeps the hit box it had.
+    if (pl.col != neutral) {
+        pl.size = MakeSize(imgShield[pl.col]);
+    }
 }
 
 void SetColorR(uint32_t p)
@@ -150,8 +153,8 @@ void Fire(uint32_t p)
     if (!IsVectorInRange(b.kin.pos, PlayField)) {
         b.kin.pos = pl.pos;
     }
-    b.kin.spd = MakeTVector(0, -Nearest(pl.bulletclass->speed));
-    b.kin.acc = MakeTVector(0, -Nearest(pl.bulletclass->accel));
+    b.kin.spd = SymmVector(MakeTVector(0, Nearest(pl.bulletclass->speed)));
+    b.kin.acc = SymmVector(MakeTVector(0, Nearest(pl.bulletclass->accel)));
     AddBullet(b, p1Bp);
 }
 

@@ -41,6 +41,14 @@ constexpr const char* kVictoryMusic = ".\\RES\\norm\\snd\\Victory.mp3";
 // Set when Escape on the pause screen ends the game: the character 27 that
 // the same key press produces must not also end the name entry.
 bool swallowEscapeChar = false;
+// Set while Escape is held down: the characters 27 of its auto-repeat do not
+// end the name entry either.
+bool escapeRepeating = false;
+
+bool IsAutoRepeat(LPARAM lParam)
+{
+    return (static_cast<uint32_t>(lParam) & (1u << 30)) != 0;
+}
 
 bool ScreenLeft()
 {
@@ -63,7 +71,10 @@ void HeldMove(uint32_t& counter, bool held, TKeyAction action)
 
 void OnKeyDown(WPARAM key, LPARAM lParam)
 {
-    const bool escapeRepeat = key == VK_ESCAPE && (static_cast<uint32_t>(lParam) & (1u << 30));
+    const bool escapeRepeat = key == VK_ESCAPE && IsAutoRepeat(lParam);
+    if (key == VK_ESCAPE) {
+        escapeRepeating = escapeRepeat;
+    }
     if (!escapeRepeat) {
         swallowEscapeChar = false;
     }
@@ -72,10 +83,12 @@ void OnKeyDown(WPARAM key, LPARAM lParam)
             return; // the announcement or a finished game ignores keys
         }
         if (key == VK_ESCAPE) {
-            // Giving up ends the game once. The pause picture goes, so the
-            // name prompt shows; the Escape's own character is not taken
-            // as the end of the name entry.
-            if (!isGameOver) {
+            // Only a fresh press gives up: an Escape held since it paused
+            // the game repeats without ending it. Giving up ends the game
+            // once. The pause picture goes, so the name prompt shows; the
+            // Escape's own character is not taken as the end of the name
+            // entry.
+            if (!isGameOver && !escapeRepeat) {
                 isPaused = false;
                 swallowEscapeChar = true;
                 GameOver();
@@ -116,6 +129,10 @@ void InitPlayers()
     }
     p.health[neutral] = 20;
     p.maxHealth[neutral] = 20;
+    // A key or button released on another screen was never seen here: a new
+    // game starts with nothing held.
+    p.isShooting = false;
+    p.isMovingUp = p.isMovingDown = p.isMovingLeft = p.isMovingRight = false;
 }
 
 void InitPlayFieldBounds()
@@ -148,6 +165,7 @@ LRESULT WndProcGame(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         playerStr.clear();
         isHighScore = false;
         swallowEscapeChar = false;
+        escapeRepeating = false;
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE);
         InitPlayers();
         level.number = firstLevel - 1;
@@ -183,6 +201,9 @@ LRESULT WndProcGame(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         OnKeyDown(wParam, lParam);
         return 0;
     case WM_KEYUP:
+        if (wParam == VK_ESCAPE) {
+            escapeRepeating = false;
+        }
         // Released keys always run their release action, so no held flag
         // survives a pause or an announcement.
         CheckKey(static_cast<uint32_t>(wParam), static_cast<int32_t>(lParam), false);
@@ -191,6 +212,9 @@ LRESULT WndProcGame(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (wParam == 27 && swallowEscapeChar) {
             swallowEscapeChar = false;
             return 0;
+        }
+        if (wParam == 27 && (escapeRepeating || IsAutoRepeat(lParam))) {
+            return 0; // a held Escape does not end the name entry
         }
         if (isGameOver && isHighScore) {
             EnterName(hwnd, wParam);
@@ -305,6 +329,12 @@ void InitLevel(HWND hwnd)
         numOfImg = 0;
         FreeGraphics();
         LoadImages();
+        // The data folder is read afresh in the level's theme: its classes
+        // replace those of the level before, so every class has the size of
+        // the picture it shows. Nothing refers to them any more: the live
+        // chains are empty, and the ship's bullet class is looked up below.
+        p1EC.clear();
+        p1BC.clear();
         LoadBulletClasses();
         LoadEnemyClasses();
         LoadBosses();

@@ -96,6 +96,12 @@ LRESULT WndProc(const TScreenProcs& screen, HWND hwnd, UINT msg, WPARAM wParam, 
         return 0;
     case WM_LBUTTONUP:
         if (screen.buttons->GetButtonUp(lParam)) {
+            // The click selects the button it was made on, as the pointer
+            // resting there would, even when a key has moved the selection
+            // since; then that button acts.
+            if (screen.hoverAllowed == nullptr || screen.hoverAllowed()) {
+                screen.checkMouse(hwnd, lParam);
+            }
             screen.activate(hwnd);
         }
         return 0;

@@ -1,5 +1,6 @@
 #include "vector.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -9,14 +10,26 @@ TVector MakeTVector(int32_t x, int32_t y)
     return TVector{x, y};
 }
 
+namespace {
+
+// A wide result held to the signed 32-bit range: a position or speed that
+// would leave it stays at its end instead of wrapping round.
+int32_t Saturate(int64_t v)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+} // namespace
+
 TVector SumVector(TVector v1, TVector v2)
 {
-    return TVector{v1.x + v2.x, v1.y + v2.y};
+    return TVector{Saturate(int64_t{v1.x} + v2.x), Saturate(int64_t{v1.y} + v2.y)};
 }
 
 TVector ProdScalVector(int32_t a, TVector v)
 {
-    return TVector{a * v.x, a * v.y};
+    return TVector{Saturate(int64_t{a} * v.x), Saturate(int64_t{a} * v.y)};
 }
 
 TVector SymmVector(TVector v)

@@ -24,6 +24,8 @@ struct TKinematics
 };
 
 TVector MakeTVector(int32_t x, int32_t y);
+// The arithmetic saturates: a result beyond the signed 32-bit range is held
+// at the nearer end of it.
 TVector SumVector(TVector v1, TVector v2);
 TVector ProdScalVector(int32_t a, TVector v);
 TVector SymmVector(TVector v);

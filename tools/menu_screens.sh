@@ -10,9 +10,14 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cp -r "$root/game/data" "$root/game/res" "$work/"
-# A table worth showing.
-printf 'ACE\r\n     98000\r\nNOVA\r\n     76500\r\nORBIT\r\n     54210\r\nPILOT\r\n     32000\r\nZED\r\n     12345\r\n' > "$work/HighScores.list"
-i=6; while [ $i -le 20 ]; do printf '\r\n         0\r\n' >> "$work/HighScores.list"; i=$((i + 1)); done
+# A full table worth showing: twenty names, the longest ten characters.
+: > "$work/HighScores.list"
+score=98000
+for name in ACE NOVA ORBIT PILOT STARFINDER ZED COMET LUNA QUASAR VEGA \
+            NEBULA ASTRA RIGEL PULSAR SOLARFLARE IONA KEPLER DRIFT ECHO ZENITH; do
+    printf '%s\r\n%10d\r\n' "$name" "$score" >> "$work/HighScores.list"
+    score=$((score * 9 / 10))
+done
 
 cat > "$work/screens.script" <<'SCRIPT'
 100 mousemove 10 10
@@ -69,12 +74,51 @@ cat > "$work/play.script" <<'SCRIPT'
 12700 quit
 SCRIPT
 
+# A meadow level (the fifth) chosen on the level choice screen, under fire.
+cat > "$work/meadow.script" <<'SCRIPT'
+100 press VK_DOWN
+110 press VK_RETURN
+190 keydown VK_SHIFT
+200 type 5
+300 press VK_RETURN
+500 press VK_RETURN
+2500 keydown VK_SPACE
+8000 screenshot meadow_play.png
+8100 quit
+SCRIPT
+
+# The panel, full and empty: a data folder of its own, whose only class is a
+# boss firing shots that each empty the shield they hit. The ship changes its
+# shield between the hits, then takes an empty one (no shield at all).
+panel=$work/panel
+mkdir -p "$panel/data"
+cp -r "$root/game/res" "$panel/"
+cp "$root/game/data/HEROBULLET.blt" "$panel/data/"
+printf 'SENTINEL\r\nTRUE\r\nFALSE\r\nFALSE\r\nFALSE\r\n700\r\nDRAIN\r\n2\r\n66\r\n48\r\n' \
+    > "$panel/data/SENTINEL.bss"
+printf 'DRAIN\r\n0\r\n0\r\n0\r\n0\r\n100\r\n24.000\r\n0.000\r\n' > "$panel/data/DRAIN.blt"
+printf 'NORM\r\n0\r\nSENTINEL\r\n\r\n' > "$panel/data/001.LVL"
+cat > "$panel/panel.script" <<'SCRIPT'
+100 press VK_RETURN
+2000 screenshot panel_full.png
+3000 press VK_NUMPAD3
+7000 press VK_NUMPAD2
+9000 press VK_NUMPAD5
+11000 press VK_NUMPAD1
+11300 screenshot panel_empty.png
+11400 quit
+SCRIPT
+
 "$build/zoduzor" --dir "$work" --headless --script "$work/screens.script"
 rm -f "$work/HighScores.list"
 "$build/zoduzor" --dir "$work" --headless --script "$work/play.script"
+"$build/zoduzor" --dir "$work" --headless --script "$work/meadow.script"
+"$build/zoduzor" --dir "$panel" --headless --script "$panel/panel.script"
+cp "$panel/panel_full.png" "$panel/panel_empty.png" "$work/"
 mkdir -p "$out"
 for s in main_menu options key_settings high_scores level_choice credits \
-         game_announcement game_play game_pause game_over_name_entry; do
+         game_announcement game_play game_pause game_over_name_entry meadow_play \
+         panel_full panel_empty; do
     cp "$work/$s.png" "$out/$s.png"
 done
 g++ -std=c++20 -O2 -o "$work/contact_sheet" "$root/tools/contact_sheet.cpp" \
@@ -83,5 +127,6 @@ g++ -std=c++20 -O2 -o "$work/contact_sheet" "$root/tools/contact_sheet.cpp" \
     "$out/main_menu.png" "$out/options.png" "$out/key_settings.png" \
     "$out/high_scores.png" "$out/level_choice.png" "$out/credits.png" \
     "$out/game_announcement.png" "$out/game_play.png" "$out/game_pause.png" \
-    "$out/game_over_name_entry.png"
+    "$out/game_over_name_entry.png" "$out/meadow_play.png" "$out/panel_full.png" \
+    "$out/panel_empty.png"
 echo "screens written to $out"

@@ -33,6 +33,10 @@ struct Mci
     Mix_Music* music = nullptr;
     std::string musicPath;
     std::map<std::string, Sound> sounds; // by lower-case alias
+    // Looping sounds closed by the last command, still sounding: an `open`
+    // of the same file next takes one over where it is; any other command
+    // stops them.
+    std::vector<Sound> closing;
     std::ofstream log;
 };
 
@@ -118,11 +122,23 @@ void Reap()
 
 Sound& Open(const std::string& file, const std::string& alias, bool onTheFly)
 {
-    Sound& s = M().sounds[Lower(alias)];
+    Mci& m = M();
+    const std::string path = ResolvePath(file);
+    Sound& s = m.sounds[Lower(alias)];
+    // The alias is open on this file already: what it plays goes on.
+    if (!s.state.path.empty() && s.state.path == path)
+        return s;
     Free(s);
     s.state = {};
+    auto going = std::find_if(m.closing.begin(), m.closing.end(),
+                              [&](const Sound& c) { return c.state.path == path; });
+    if (going != m.closing.end()) {
+        // The same file, closed by the command before: it sounds on.
+        s = *going;
+        m.closing.erase(going);
+    }
     s.state.alias = alias;
-    s.state.path = ResolvePath(file);
+    s.state.path = path;
     s.state.onTheFly = onTheFly;
     return s;
 }
@@ -130,8 +146,12 @@ Sound& Open(const std::string& file, const std::string& alias, bool onTheFly)
 void Play(Sound& s, bool repeat)
 {
     Mci& m = M();
+    // A loop that is playing plays on; anything else starts from the beginning.
+    if (repeat && s.state.playing && s.state.repeat)
+        return;
     s.state.playing = true;
     s.state.repeat = repeat;
+    ++s.state.starts;
     if (!EnsureDevice())
         return;
     Halt(s); // playing again starts from the beginning
@@ -152,6 +172,29 @@ void Play(Sound& s, bool repeat)
             return;
     }
     s.state.playing = false;
+}
+
+// Stops the looping sounds that the last command closed.
+void StopClosing()
+{
+    Mci& m = M();
+    for (Sound& s : m.closing)
+        Free(s);
+    m.closing.clear();
+}
+
+// `close all`: every sound is closed; a loop that is playing keeps sounding
+// until the next command, which may open its file again.
+void CloseAll()
+{
+    Mci& m = M();
+    for (auto& [k, s] : m.sounds) {
+        if (s.state.playing && s.state.repeat)
+            m.closing.push_back(s);
+        else
+            Free(s);
+    }
+    m.sounds.clear();
 }
 
 } // namespace
@@ -190,6 +233,7 @@ bool MciOpenLog(const std::string& path, std::string& error)
 void MciReset()
 {
     Mci& m = M();
+    StopClosing();
     for (auto& [k, s] : m.sounds)
         Free(s);
     m.sounds.clear();
@@ -229,9 +273,13 @@ DWORD mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND
     std::vector<std::string> w;
     for (std::string s; in >> s;)
         w.push_back(s);
+    const std::string verb = w.empty() ? std::string() : Lower(w[0]);
+    // Loops closed by the command before stop now, unless this opens one
+    // of their files again.
+    if (verb != "open")
+        StopClosing();
     if (w.empty())
         return 0;
-    const std::string verb = Lower(w[0]);
     if (verb == "open" && w.size() >= 2) {
         // open <file> [alias <name>]; the file name may hold spaces
         std::string file = w[1], alias;
@@ -256,7 +304,7 @@ DWORD mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND
         }
     } else if (verb == "close" && w.size() >= 2) {
         if (Lower(w[1]) == "all") {
-            detail::MciReset();
+            CloseAll();
         } else if (auto it = m.sounds.find(Lower(w[1])); it != m.sounds.end()) {
             Free(it->second);
             m.sounds.erase(it);
@@ -270,5 +318,7 @@ DWORD mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND
         }
         Reap();
     }
+    if (verb == "open")
+        StopClosing(); // what the open did not take over
     return 0;
 }

@@ -74,6 +74,7 @@ struct SoundState
     bool playing = false;
     bool repeat = false;
     bool onTheFly = false; // opened by `play <path>`, freed when it ends
+    uint32_t starts = 0;   // how often it began playing from its beginning
 };
 // The sounds open now, in alias order.
 std::vector<SoundState> OpenSounds();

@@ -3,9 +3,11 @@
 #include <sstream>
 #include <string>
 
+#include "PlayerActions.h"
 #include "common.h"
 #include "enemydata.h"
 #include "fuzz_support.h"
+#include "game.h"
 #include "rastrum.h"
 #include "textio.h"
 
@@ -35,6 +37,39 @@ bool CloseTo(float written, float read)
     return std::fabs(static_cast<double>(written) - static_cast<double>(read)) <= tolerance;
 }
 
+// The class in flight: the ship's shot and the shot of every enemy pattern,
+// aimed across the whole field, each flown for a while.
+void Fly(TBulletClass& cls)
+{
+    p1Bp.clear();
+    p1Be.clear();
+    TPlayer& hero = players[1];
+    hero.pos = MakeTVector(500, 500);
+    hero.imgNum = 0;
+    hero.bulletclass = &cls;
+    Fire(1);
+    FUZZ_CHECK(p1Bp.size() == 1, "the ship fires one shot");
+    const TKinematics& shot = p1Bp.back().kin;
+    FUZZ_CHECK(shot.spd.x == 0 && shot.acc.x == 0, "the ship's shot flies straight");
+
+    TEnemyClass shooter;
+    shooter.bullet = &cls;
+    shooter.frequency = 1;
+    const TVector targets[] = {{201, 689}, {789, 689}, {500, 689}, {789, 11}};
+    for (uint32_t pattern = 1; pattern <= 5; ++pattern) {
+        for (const TVector target : targets) {
+            TEnemy e;
+            e.cls = &shooter;
+            e.pos = MakeTVector(201 + 117 * static_cast<int32_t>(pattern), 11);
+            CardToPShootPattern(pattern)(&e, target);
+        }
+    }
+    FUZZ_CHECK(p1Be.size() >= 5, "every pattern fires at a target below it");
+    fuzz::FlyBullets(64);
+    p1Bp.clear();
+    p1Be.clear();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -52,6 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(std::isfinite(cls.speed) && std::isfinite(cls.accel), "speed or acceleration");
     FUZZ_CHECK(cls.imgNum == 1, "image number");
     FUZZ_CHECK(cls.size.x >= 0 && cls.size.y >= 0, "image size");
+    TBulletClass flying = cls;
+    Fly(flying);
 
     std::istringstream again(ClassText(cls));
     const TBulletClass back = RdBulletClass(again);

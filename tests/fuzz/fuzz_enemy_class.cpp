@@ -62,17 +62,46 @@ void CheckClass(const TEnemyClass& cls, const std::string& expectedId)
     FUZZ_CHECK(cls.imgNum >= 1 && cls.imgNum == numOfImg, "image number");
 }
 
+// The class in play for a while: it enters at the top of the field, moves
+// by its pattern and fires at the ship; its shots fly on.
+void Play(TEnemyClass& cls)
+{
+    p1Be.clear();
+    TEnemy e;
+    e.cls = &cls;
+    e.pos = MakeTVector(495, 10);
+    e.spd = MakeTVector(10, 0);
+    e.health = cls.health;
+    const TVector hero = MakeTVector(300, 600);
+    for (int tick = 0; tick < 120; ++tick) {
+        const TVector before = e.pos;
+        cls.move(&e, hero);
+        const int64_t dx = int64_t{e.pos.x} - before.x;
+        const int64_t dy = int64_t{e.pos.y} - before.y;
+        FUZZ_CHECK((dx == 0 && dy == 5) || (dy == 0 && (dx == 10 || dx == -10)),
+                   "a step of " + std::to_string(dx) + "," + std::to_string(dy));
+        cls.shoot(&e, hero);
+        fuzz::FlyBullets(1);
+    }
+    p1Be.clear();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::Setup();
     if (p1BC.empty()) {
+        // Speeds far beyond the field: the shots' flight must stay defined.
         TBulletClass shot;
         shot.id = TID("SHOT");
+        shot.speed = 3e9f;
+        shot.accel = 2.5e9f;
         AddBulletClass(shot, p1BC);
         TBulletClass big;
         big.id = TID("BIGSHOTWITHALONGNAME");
+        big.speed = -4e9f;
+        big.accel = 1e38f;
         AddBulletClass(big, p1BC);
     }
     InitGraphics(0);
@@ -84,6 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string id = fuzz::FirstLine(text, 20);
     id = id.substr(0, id.find('\0'));
     CheckClass(cls, id);
+    TEnemyClass playing = cls;
+    Play(playing);
 
     // What was read, written back as a file, reads the same.
     std::istringstream again(ClassText(cls));

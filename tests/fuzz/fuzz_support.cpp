@@ -1,5 +1,6 @@
 #include "fuzz_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -83,6 +84,39 @@ std::string FirstLine(std::string_view text, size_t capacity)
 size_t MaxReads(std::string_view text)
 {
     return text.size() + 1;
+}
+
+namespace {
+
+int64_t Held(int64_t v)
+{
+    return std::clamp<int64_t>(v, INT32_MIN, INT32_MAX);
+}
+
+std::string Show(const TKinematics& k)
+{
+    auto v = [](TVector p) { return std::to_string(p.x) + "," + std::to_string(p.y); };
+    return "pos " + v(k.pos) + " spd " + v(k.spd) + " acc " + v(k.acc);
+}
+
+} // namespace
+
+void FlyBullets(int ticks)
+{
+    for (int t = 0; t < ticks; ++t) {
+        for (TBulletChain* chain : {&p1Bp, &p1Be}) {
+            for (TBullet& b : *chain) {
+                const TKinematics before = b.kin;
+                UpdateKinematics(b.kin);
+                const TKinematics& k = b.kin;
+                const bool moved = k.pos.x == Held(int64_t{before.pos.x} + before.spd.x) &&
+                                   k.pos.y == Held(int64_t{before.pos.y} + before.spd.y);
+                const bool sped = k.spd.x == Held(int64_t{before.spd.x} + before.acc.x) &&
+                                  k.spd.y == Held(int64_t{before.spd.y} + before.acc.y);
+                FUZZ_CHECK(moved && sped && k.acc == before.acc, Show(before) + " -> " + Show(k));
+            }
+        }
+    }
 }
 
 void Fail(const char* file, int line, const char* what, const std::string& detail)

@@ -26,6 +26,11 @@ std::string FirstLine(std::string_view text, size_t capacity);
 // read that meets the end included): an upper bound for line-based readers.
 size_t MaxReads(std::string_view text);
 
+// Moves every live bullet (both chains) `ticks` times and checks each step:
+// the position moves by the old speed and the speed by the acceleration,
+// each held at the ends of the signed 32-bit range.
+void FlyBullets(int ticks);
+
 [[noreturn]] void Fail(const char* file, int line, const char* what, const std::string& detail);
 
 } // namespace fuzz

@@ -244,6 +244,20 @@ TEST_F(ContentPictures, PanelLeavesRoomForScoreLivesAndBars)
         EXPECT_GT(bar.w, 0) << c;
         EXPECT_GT(bar.h, 0) << c;
     }
+    // The yellow bar, full, is its picture stretched to 170 rows around
+    // y 537: the rows it shows end above the lives box.
+    auto yellow = Load("res/norm/osd/Y.png");
+    ASSERT_TRUE(yellow);
+    int last = -1;
+    for (int y = 0; y < yellow->h; ++y) {
+        for (int x = 0; x < yellow->w; ++x) {
+            if (Pixel(yellow.get(), x, y).a > 0) {
+                last = y;
+            }
+        }
+    }
+    ASSERT_GE(last, 0);
+    EXPECT_LT(537 - 85 + (last + 1) * 170 / yellow->h, lives.y0) << "a full bar reaches the lives";
 }
 
 TEST_F(ContentPictures, ShipFitsInsideItsShieldInEveryTheme)

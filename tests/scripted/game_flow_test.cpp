@@ -264,6 +264,26 @@ TEST(GameFlow, KeysReleasedWhilePausedDoNotStick)
     EXPECT_EQ(a["player"]["pos"], b["player"]["pos"]);
 }
 
+TEST(GameFlow, KeysAndButtonsHeldWhenAGameEndsDoNotCarryIntoTheNext)
+{
+    harness::GameDir dir(false);
+    MakeData(dir, {Level{}}, 1, 1);
+    // Fire, a move and the left button are held when the window is closed;
+    // they are released on the main menu, and a new game starts.
+    std::string s = kEnter + At(40, "keydown VK_SPACE") + At(40, "keydown VK_LEFT", 22) +
+                    At(40, "lbuttondown 400 400", 24) + At(41, "close") + At(42, "keyup VK_SPACE") +
+                    At(42, "keyup VK_LEFT", 22) + At(42, "lbuttonup 400 400", 24) +
+                    At(43, "dump m.json") + At(44, "press VK_RETURN") + At(44, "dump a.json", 30);
+    PlayGame(dir, s);
+    ASSERT_EQ(dir.Dump("m.json")["operationMode"], "MENU");
+    const json a = dir.Dump("a.json");
+    ASSERT_EQ(a["operationMode"], "GAME");
+    for (const char* flag :
+         {"isShooting", "isMovingUp", "isMovingDown", "isMovingLeft", "isMovingRight"}) {
+        EXPECT_FALSE(a["game"]["player"][flag].get<bool>()) << flag;
+    }
+}
+
 TEST(GameFlow, GivingUpWithoutAQualifyingScoreReturnsToTheMenuAtOnce)
 {
     harness::GameDir dir(false);
@@ -300,6 +320,31 @@ TEST(GameFlow, EscapeThatGivesUpLeavesTheNameEntryOpen)
     EXPECT_EQ(dir.Dump("c.json")["operationMode"], "MENU");
     const std::string table = dir.Read("HighScores.list");
     EXPECT_EQ(table.rfind("abcdef123\r\n       100\r\n", 0), 0u) << table;
+}
+
+TEST(GameFlow, HeldEscapeNeitherGivesUpNorEndsTheNameEntry)
+{
+    harness::GameDir dir(false);
+    MakeData(dir, {Level{0}, Level{}});
+    // Escape pauses and is held: its auto-repeat keeps the pause. A fresh
+    // press gives up; held again, its repeated characters leave the name
+    // entry open.
+    std::string s = kEnter + At(38, "keydown VK_SPACE") + At(200, "keyup VK_SPACE") +
+                    At(210, "keydown VK_ESCAPE") + At(211, "keydown VK_ESCAPE repeat") +
+                    At(211, "char 27", 22) + At(212, "dump a.json") + At(213, "keyup VK_ESCAPE") +
+                    At(214, "press VK_ESCAPE") + At(215, "keydown VK_ESCAPE repeat") +
+                    At(215, "char 27", 22) + At(216, "dump b.json") + At(217, "type ok") +
+                    At(218, "press VK_RETURN");
+    PlayGame(dir, s);
+    const json a = dir.Dump("a.json");
+    ASSERT_EQ(a["operationMode"], "GAME");
+    EXPECT_TRUE(a["game"]["isPaused"].get<bool>());
+    EXPECT_FALSE(a["game"]["isGameOver"].get<bool>()) << "a held Escape gave the game up";
+    const json b = dir.Dump("b.json");
+    ASSERT_EQ(b["operationMode"], "GAME") << "a held Escape ended the name entry";
+    EXPECT_TRUE(b["game"]["isHighScore"].get<bool>());
+    const std::string table = dir.Read("HighScores.list");
+    EXPECT_EQ(table.rfind("ok\r\n       100\r\n", 0), 0u) << table;
 }
 
 TEST(GameFlow, LevelNumbersAboveThreeDigitsAreAnnouncedWhole)

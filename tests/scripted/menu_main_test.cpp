@@ -159,7 +159,11 @@ INSTANTIATE_TEST_SUITE_P(
         ClickCase{"ClickOnHighscores", "100 click 400 480\n", "HIGH", 5},
         ClickCase{"ClickOnOptions", "100 click 400 420\n", "OPTI", 4},
         ClickCase{"ClickOnCredits", "100 click 400 530\n", "CRED", 6},
-        ClickCase{"ClickOnLoad", "100 click 400 380\n", "LOAD", 3}),
+        ClickCase{"ClickOnLoad", "100 click 400 380\n", "LOAD", 3},
+        ClickCase{"ClickAfterAKeyMovedTheSelectionActivatesTheClickedButton",
+                  "100 mousemove 400 420\n110 press VK_DOWN\n120 lbuttondown 400 420\n"
+                  "130 lbuttonup 400 420\n",
+                  "OPTI", 4}),
     [](const ::testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.name); });
 
 TEST(MainMenu, EveryEntryStartsWithPlaySelected)

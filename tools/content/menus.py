@@ -79,21 +79,30 @@ def starfield(seed, title=None, subtitle=None, planet=True, title_y=120):
 
 def main_bg():
     body, defs = starfield(21, "ZODUZOR", "FOUR COLOURS.  ONE SHIP.")
+    # A console plate under the lower part: the main menu's buttons stand on
+    # it (x 259..554, y 286..616), and the level choice screen, which shares
+    # this picture, writes its lines on it (x 120..740 at y 300, 450 and 600).
+    body += ('<rect x="96" y="272" width="656" height="398" rx="18" fill="#070a14" '
+             'opacity="0.8" stroke="#3d4866" stroke-width="2"/>')
+    body += ('<rect x="104" y="280" width="640" height="382" rx="13" fill="none" '
+             'stroke="#2a3249" stroke-width="1"/>')
+    for i, c in enumerate("RGBY"):
+        body += f'<rect x="{112 + i * 26}" y="276" width="20" height="3" rx="1.5" fill="{HUES[c]}"/>'
     return svg(W, H, body, defs)
 
 
 def hs_bg():
     body, defs = starfield(22, planet=False)
     body += text(400, 46, "HIGH SCORES", 50, "#ffd83a", extra='letter-spacing="6"')
-    # two dark plates under the columns (names at x 100/400, scores at 250/550),
-    # so the red text stays readable
+    # two dark plates under the columns (names at x 100/400, scores at
+    # 250/550; rows at y 100 + 50 k, each 50 high, k = 0..9), reaching below
+    # the tenth row, so the red text stays readable and inside its frame
     for x in (84, 388):
-        body += (f'<rect x="{x}" y="86" width="300" height="492" rx="14" fill="#000000" '
+        body += (f'<rect x="{x}" y="86" width="300" height="528" rx="14" fill="#000000" '
                  f'opacity="0.78" stroke="#3d4866" stroke-width="2"/>')
-        for k in range(10):
-            y = 100 + k * 50 + 40
-            if k < 9:
-                body += f'<line x1="{x + 14}" y1="{y}" x2="{x + 286}" y2="{y}" stroke="#2a3249" stroke-width="1"/>'
+        for k in range(1, 10):  # rules between the rows
+            y = 100 + k * 50
+            body += f'<line x1="{x + 14}" y1="{y}" x2="{x + 286}" y2="{y}" stroke="#2a3249" stroke-width="1"/>'
     return svg(W, H, body, defs)
 
 

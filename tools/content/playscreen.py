@@ -4,6 +4,7 @@ shields, the ship, enemies, bosses and bullets, for every theme."""
 import math
 import os
 
+import contrast
 from svgkit import (DARK, HUES, lin_grad, pts, rad_grad, render, rng, svg,
                     text, wrapped)
 from data import BOSSES, BULLET_COLOURS, ENEMIES
@@ -53,9 +54,10 @@ def bg_road():
     body += f'<rect x="240" width="520" height="{H}" fill="#3b3d42"/>'
     body += f'<rect x="232" width="8" height="{H}" fill="#e8e8e8"/>'
     body += f'<rect x="760" width="8" height="{H}" fill="#e8e8e8"/>'
-    for lane in (370, 500, 630):
+    for lane in (370, 500, 630):  # worn marks, duller than any shot
         for y in range(0, H, 100):
-            body += f'<rect x="{lane - 4}" y="{y}" width="8" height="50" fill="#f4d23c"/>'
+            body += (f'<rect x="{lane - 4}" y="{y}" width="8" height="50" fill="#b9b4a2" '
+                     f'opacity="0.55"/>')
     for _ in range(260):  # gravel in the asphalt
         x, y = r.uniform(240, 760), r.uniform(0, H)
         body += wrapped(y, H, lambda yy, x=x:
@@ -70,20 +72,23 @@ def bg_road():
 
 
 def bg_meadow():
+    # The grass is darker than the green shot and the flowers keep to soft
+    # tints no bullet uses (pink, lavender, cream with orange hearts), small
+    # and half-faded into the grass, so the shots stand out from them.
     r = rng(13)
-    body = f'<rect width="{W}" height="{H}" fill="#6fbf4a"/>'
+    body = f'<rect width="{W}" height="{H}" fill="#4f8f38"/>'
     for _ in range(160):
         x, y = r.uniform(0, W), r.uniform(0, H)
         body += wrapped(y, H, lambda yy, x=x:
                         f'<path d="M{x:.1f},{yy:.1f} l-3,-9 M{x:.1f},{yy:.1f} l0,-11 '
-                        f'M{x:.1f},{yy:.1f} l3,-9" stroke="#4f9a30" stroke-width="2"/>')
+                        f'M{x:.1f},{yy:.1f} l3,-9" stroke="#3d7329" stroke-width="2"/>')
     for _ in range(70):
         x, y = r.uniform(0, W), r.uniform(0, H)
-        petal = r.choice(["#ffffff", "#ffb3d9", "#fff07a", "#c9b3ff"])
-        body += wrapped(y, H, lambda yy, x=x, petal=petal: "".join(
-            f'<circle cx="{x + 5 * math.cos(a):.1f}" cy="{yy + 5 * math.sin(a):.1f}" '
-            f'r="3.5" fill="{petal}"/>' for a in (0, 1.26, 2.51, 3.77, 5.03))
-            + f'<circle cx="{x:.1f}" cy="{yy:.1f}" r="2.5" fill="#ffcc33"/>')
+        petal = r.choice(["#e8a3c4", "#a58fd0", "#e9dfc4", "#d99ab8"])
+        body += wrapped(y, H, lambda yy, x=x, petal=petal: '<g opacity="0.7">' + "".join(
+            f'<circle cx="{x + 4 * math.cos(a):.1f}" cy="{yy + 4 * math.sin(a):.1f}" '
+            f'r="3" fill="{petal}"/>' for a in (0, 1.26, 2.51, 3.77, 5.03))
+            + f'<circle cx="{x:.1f}" cy="{yy:.1f}" r="2" fill="#d9822b"/></g>')
     return svg(W, H, body)
 
 
@@ -115,6 +120,14 @@ SCORE_BOX = (20, 70, 120, 60)
 LIVES_BOX = (76, 615, 60, 55)
 BAR_CENTRES = {"R": (25, 346), "G": (88, 346), "B": (25, 537), "Y": (88, 537)}
 BAR_W, BAR_H = 34, 170
+# The game stretches a bar picture to at most BAR_H, centred on its place.
+# The picture leaves BAR_GAP rows clear at either end, so even a full bar
+# (537 + 85 - 10 = 612 at the yellow one) stays above the lives box at 615.
+BAR_GAP = 10
+BAR_SHOWN = BAR_H - 2 * BAR_GAP
+# The frame of the lives number: below the yellow bar's trough, around the
+# digits the game draws in the middle of the lives box.
+LIVES_FRAME = (73, 627, 66, 40)
 
 
 def osd_panel():
@@ -132,20 +145,21 @@ def osd_panel():
     body += text(100, 200, "SHIELDS", 24, "#9fb0d9")
     names = {"R": "RED", "G": "GREEN", "B": "BLUE", "Y": "YELLOW"}
     for c, (cx, cy) in BAR_CENTRES.items():
-        bx, by = cx - BAR_W // 2, cy - BAR_H // 2
-        body += (f'<rect x="{bx - 3}" y="{by - 3}" width="{BAR_W + 6}" height="{BAR_H + 6}" '
+        # the trough holds what a full bar shows
+        bx, by = cx - BAR_W // 2, cy - BAR_SHOWN // 2
+        body += (f'<rect x="{bx - 3}" y="{by - 2}" width="{BAR_W + 6}" height="{BAR_SHOWN + 4}" '
                  f'rx="4" fill="#07090f" stroke="{HUES[c]}" stroke-width="2"/>')
         for k in range(1, 4):  # quarter ticks
-            ty = by + k * BAR_H // 4
+            ty = by + k * BAR_SHOWN // 4
             body += (f'<line x1="{bx + BAR_W + 4}" y1="{ty}" x2="{bx + BAR_W + 9}" y2="{ty}" '
                      f'stroke="{HUES[c]}" stroke-width="2"/>')
         # the label sits beside the bar, turned upright
-        lx = bx + BAR_W + 20 if c in "RB" else bx + BAR_W + 20
+        lx = bx + BAR_W + 22
         body += text(lx, cy, names[c], 16, HUES[c],
                      extra=f'transform="rotate(-90 {lx} {cy})"')
-    x, y, w, h = LIVES_BOX
-    body += text(12, y + 38, "LIVES", 20, "#9fb0d9", anchor="start")
-    body += (f'<rect x="{x - 3}" y="{y + 2}" width="{w + 6}" height="{h - 4}" rx="6" '
+    x, y, w, h = LIVES_FRAME
+    body += text(12, y + h / 2, "LIVES", 20, "#9fb0d9", anchor="start")
+    body += (f'<rect x="{x}" y="{y}" width="{w}" height="{h}" rx="6" '
              f'fill="#0a0d16" stroke="#5a6a92" stroke-width="2"/>')
     return svg(200, 700, body, defs)
 
@@ -153,7 +167,8 @@ def osd_panel():
 def osd_bar(c):
     defs = lin_grad("g", [(0, DARK[c], 1), (0.35, HUES[c], 1), (0.55, "#ffffff", 0.9),
                           (0.75, HUES[c], 1), (1, DARK[c], 1)], x2=1, y2=0)
-    return svg(BAR_W, BAR_H, f'<rect width="{BAR_W}" height="{BAR_H}" fill="url(#g)"/>', defs)
+    body = f'<rect y="{BAR_GAP}" width="{BAR_W}" height="{BAR_SHOWN}" fill="url(#g)"/>'
+    return svg(BAR_W, BAR_H, body, defs)
 
 
 def overlay_pause():
@@ -169,10 +184,33 @@ def overlay_gameover():
     body = f'<rect width="{W}" height="{H}" fill="#100000" opacity="0.35"/>'
     body += text(495, 250, "GAME OVER", 96, "#ff3b3b",
                  extra='letter-spacing="8"')
-    # dark plates behind the name prompt (375,400) and the name (375,500)
-    body += '<rect x="360" y="390" width="370" height="195" rx="14" fill="#05060f" ' \
-            'opacity="0.8" stroke="#ff3b3b" stroke-width="2"/>'
-    body += '<line x1="380" y1="485" x2="710" y2="485" stroke="#5a6a92" stroke-width="2"/>'
+    # An opaque card centred on the play field (200..790) holds the name
+    # prompt, which the game draws at (375, 400), and the name at (375, 500);
+    # a laurel medal fills its left side.
+    cx = 495
+    body += ('<rect x="265" y="378" width="460" height="212" rx="16" fill="#05060f" '
+             'stroke="#ff3b3b" stroke-width="3"/>')
+    body += ('<rect x="273" y="386" width="444" height="196" rx="11" fill="none" '
+             'stroke="#3d4866" stroke-width="1.5"/>')
+    # the name field
+    body += ('<rect x="367" y="508" width="340" height="58" rx="8" fill="#0d1120" '
+             'stroke="#5a6a92" stroke-width="2"/>')
+    # the medal: a gold disc with a star, between two branches
+    mx, my = 318, 484
+    for side in (-1, 1):  # leaves along the circle, from the bottom up each side
+        for k in range(5):
+            a = 250 - 27 * k if side < 0 else 290 + 27 * k
+            lx = mx + 37 * math.cos(math.radians(a))
+            ly = my - 37 * math.sin(math.radians(a))
+            body += (f'<ellipse cx="{lx:.1f}" cy="{ly:.1f}" rx="4" ry="9" fill="#38a050" '
+                     f'stroke="#0d5a22" stroke-width="1" '
+                     f'transform="rotate({-a} {lx:.1f} {ly:.1f})"/>')
+    body += f'<circle cx="{mx}" cy="{my}" r="27" fill="#ffd83a" stroke="#7a5a00" stroke-width="2"/>'
+    star = [(mx + (20 if k % 2 == 0 else 8.5) * math.sin(math.pi * k / 5),
+             my - (20 if k % 2 == 0 else 8.5) * math.cos(math.pi * k / 5)) for k in range(10)]
+    body += f'<polygon points="{pts(star)}" fill="#fff3a0" stroke="#7a5a00" stroke-width="1.2"/>'
+    for i, c in enumerate("RGBY"):
+        body += f'<rect x="{cx - 84 + i * 44}" y="574" width="36" height="5" rx="2" fill="{HUES[c]}"/>'
     return svg(W, H, body)
 
 
@@ -390,27 +428,34 @@ def enemy_size(ident):
 
 # ---------------------------------------------------------------- bullets
 
+OUTLINE = "#0b0d14"  # the dark ring that sets a bullet apart on bright ground
+
+
 def bullet(ident):
     cols = list(BULLET_COLOURS[ident]) or ["N"]
     if ident == "HEROBULLET":
-        defs = lin_grad("b", [(0, "#ffffff", 1), (0.5, "#aef0ff", 1), (1, "#3c8cff", 0.2)])
-        body = '<rect x="1" y="0" width="4" height="16" rx="2" fill="url(#b)"/>'
+        # a white bolt in a dark rim, its tail fading out
+        defs = lin_grad("b", [(0, "#ffffff", 1), (0.55, "#aef0ff", 1), (1, "#3c8cff", 0.5)])
+        defs += lin_grad("rim", [(0, OUTLINE, 1), (0.7, OUTLINE, 1), (1, OUTLINE, 0)])
+        body = '<rect x="0" y="0" width="6" height="16" rx="3" fill="url(#rim)"/>'
+        body += '<rect x="1.3" y="1.3" width="3.4" height="13.4" rx="1.7" fill="url(#b)"/>'
         return svg(6, 16, body, defs)
     s = 16 if ident == "BOSSORB" else 12
     c = s / 2
-    body = f'<circle cx="{c}" cy="{c}" r="{c}" fill="#ffffff" opacity="0.25"/>'
+    rim = 1.5  # the dark ring, inside the picture's own square
+    body = f'<circle cx="{c}" cy="{c}" r="{c}" fill="{OUTLINE}"/>'
+    rr = c - rim
     n = len(cols)
     if n == 1:
-        body += f'<circle cx="{c}" cy="{c}" r="{c - 1.5}" fill="{HUES[cols[0]]}"/>'
+        body += f'<circle cx="{c}" cy="{c}" r="{rr}" fill="{HUES[cols[0]]}"/>'
     else:  # one wedge per colour
         for i, col in enumerate(cols):
             a0, a1 = 2 * math.pi * i / n, 2 * math.pi * (i + 1) / n
-            rr = c - 1.5
             x0, y0 = c + rr * math.cos(a0), c + rr * math.sin(a0)
             x1, y1 = c + rr * math.cos(a1), c + rr * math.sin(a1)
             big = 1 if a1 - a0 > math.pi else 0
             body += f'<path d="M{c},{c} L{x0:.2f},{y0:.2f} A{rr},{rr} 0 {big} 1 {x1:.2f},{y1:.2f} Z" fill="{HUES[col]}"/>'
-    body += f'<circle cx="{c}" cy="{c}" r="{c * 0.35:.1f}" fill="#ffffff"/>'
+    body += f'<circle cx="{c}" cy="{c}" r="{c * 0.38:.1f}" fill="#ffffff"/>'
     return svg(s, s, body)
 
 
@@ -442,3 +487,5 @@ def build(res, keep=None):
         for ident, spec in list(ENEMIES.items()) + list(BOSSES.items()):
             picture = enemy(ident, spec[0], enemy_size(ident), boss=ident in BOSSES)
             render(picture, os.path.join(folder, "enemy", ident + ".PNG"), keep)
+    # every bullet must read on every theme's ground
+    contrast.check(res, list(THEMES))

@@ -28,6 +28,24 @@ TEST(Vector, KinematicsMoveWithTheOldSpeed)
     EXPECT_EQ(k.spd, (TVector{7, 10}));
 }
 
+TEST(Vector, KinematicsSaturateAtTheEndsOfTheRange)
+{
+    constexpr int32_t kMax = INT32_MAX, kMin = INT32_MIN;
+    TKinematics up{{300, 100}, {0, kMax - 5}, {0, kMax}};
+    UpdateKinematics(up);
+    EXPECT_EQ(up.pos, (TVector{300, kMax}));
+    EXPECT_EQ(up.spd, (TVector{0, kMax}));
+    UpdateKinematics(up);
+    EXPECT_EQ(up.pos, (TVector{300, kMax}));
+    TKinematics down{{-10, 0}, {kMin, 0}, {kMin, 0}};
+    UpdateKinematics(down);
+    EXPECT_EQ(down.pos, (TVector{kMin, 0}));
+    EXPECT_EQ(down.spd, (TVector{kMin, 0}));
+    EXPECT_EQ(SymmVector({kMin, 3}), (TVector{kMax, -3}));
+    EXPECT_EQ(ProdScalVector(3, {kMax / 2, kMin / 2}), (TVector{kMax, kMin}));
+    EXPECT_EQ(SubtrVector({kMin, kMax}, {1, -1}), (TVector{kMin, kMax}));
+}
+
 struct ConstructCase
 {
     float length;

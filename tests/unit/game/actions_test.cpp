@@ -1,10 +1,9 @@
 // The player's actions: shield colours, steps, shots and pause.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
-
-#include <unistd.h>
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
@@ -20,7 +19,7 @@ namespace fs = std::filesystem;
 // Writes a transparent PNG of the given size and loads it into slot `number`.
 void LoadSizedImage(uint32_t number, int w, int h)
 {
-    // One file per process: tests of this suite run in parallel processes.
+    // Named by process: the test cases run side by side in separate processes.
     const fs::path file =
         fs::temp_directory_path() / ("zoduzor_game_" + std::to_string(getpid()) + "_" +
                                      std::to_string(w) + "x" + std::to_string(h) + ".png");
@@ -109,6 +108,16 @@ TEST_F(Actions, SetColourTakesTheShieldSizeOrDropsToNeutral)
     EXPECT_EQ(p.size, MakeTVector(70, 72));
     SetColorR(1);
     EXPECT_EQ(p.col, red);
+}
+
+TEST_F(Actions, AnEmptyShieldKeepsTheHitBoxItHad)
+{
+    TPlayer& p = players[1];
+    SetColorG(1);
+    p.health[blue] = 0;
+    SetColorB(1);
+    EXPECT_EQ(p.col, neutral);
+    EXPECT_EQ(p.size, MakeTVector(60, 62));
 }
 
 struct Step

@@ -1,11 +1,12 @@
-// Starting a level over and over again: the class chains grow by the classes
-// read (they are kept by design), and nothing else does — no image, sound,
-// buffer or instance node survives its level.
+// Starting a level: the classes are read afresh in the level's theme, and
+// nothing survives its level — no class, image, sound, buffer or instance
+// node — so a hundred starts leave memory flat.
 #include <malloc.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -39,63 +40,86 @@ size_t CountFiles(const fs::path& dir, const std::string& ext)
     return n;
 }
 
-TEST(LevelStart, HundredStartsGrowOnlyTheClassChains)
+class LevelStart : public ::testing::Test
 {
+  protected:
+    void SetUp() override
+    {
+        before = fs::current_path();
+        fs::current_path(dir.path());
+        w32::RunConfig config;
+        config.headless = true;
+        std::string error;
+        ASSERT_TRUE(w32::Configure(config, error)) << error;
+        Rastrum_BEGIN();
+        Rastrum_SetPathResolver(Resolve);
+        GameInit();
+        CommonInit();
+        LoadUserSettings();
+        InitPlayers();
+    }
+    void TearDown() override
+    {
+        FreeGraphics();
+        FreeBuffer();
+        fs::current_path(before);
+    }
+    // Starts level n (the data folder's level files are numbered from 1).
+    static void Start(uint32_t n)
+    {
+        level.number = n - 1;
+        InitLevel(nullptr);
+    }
+
     harness::GameDir dir;
-    const fs::path before = fs::current_path();
-    fs::current_path(dir.path());
+    fs::path before;
+};
 
-    w32::RunConfig config;
-    config.headless = true;
-    std::string error;
-    ASSERT_TRUE(w32::Configure(config, error)) << error;
-    Rastrum_BEGIN();
-    Rastrum_SetPathResolver(Resolve);
-    GameInit();
-    CommonInit();
-    LoadUserSettings();
-    InitPlayers();
-
+TEST_F(LevelStart, HundredStartsLeaveMemoryFlat)
+{
     const size_t bullets = CountFiles(dir / "data", ".blt");
     const size_t enemies = CountFiles(dir / "data", ".nmi") + CountFiles(dir / "data", ".bss");
     ASSERT_GT(bullets, 0u);
     ASSERT_GT(enemies, 0u);
 
-    auto startLevelOne = [] {
-        level.number = 0;
-        InitLevel(nullptr);
-    };
     // Warm up: caches of fonts, paths and the allocator settle.
     for (int i = 0; i < 5; ++i)
-        startLevelOne();
+        Start(1);
     const size_t heapBefore = mallinfo2().uordblks;
-    const size_t ecBefore = p1EC.size();
-    const size_t bcBefore = p1BC.size();
 
     constexpr int kStarts = 100;
     for (int i = 0; i < kStarts; ++i) {
-        startLevelOne();
+        Start(1);
         ASSERT_TRUE(isLoading);
         ASSERT_FALSE(isGameOver);
         // The screen's 13 images, one per class, and the ship: numbered afresh.
         ASSERT_EQ(numOfImg, 13 + bullets + enemies + 1);
         ASSERT_TRUE(p1E.empty() && p1Bp.empty() && p1Be.empty());
+        // The chains hold the data folder's classes once.
+        ASSERT_EQ(p1EC.size(), enemies);
+        ASSERT_EQ(p1BC.size(), bullets);
     }
-    EXPECT_EQ(p1EC.size() - ecBefore, kStarts * enemies);
-    EXPECT_EQ(p1BC.size() - bcBefore, kStarts * bullets);
+    const int64_t grown = static_cast<int64_t>(mallinfo2().uordblks) - int64_t(heapBefore);
+    EXPECT_LE(grown, 16 * 1024) << "heap grew " << grown << " bytes over " << kStarts
+                                << " level starts";
+}
 
-    const size_t grown = mallinfo2().uordblks - heapBefore;
-    const size_t perStart = grown / kStarts;
-    // What the chains keep by design: one node per class read.
-    const size_t kept = enemies * (sizeof(TEnemyClassNode) + 4 * sizeof(void*)) +
-                        bullets * (sizeof(TBulletClass) + 4 * sizeof(void*));
-    EXPECT_LE(perStart, kept + 1024)
-        << "heap grew " << grown << " bytes over " << kStarts
-        << " level starts; class nodes account for " << kept << " a start";
-
-    FreeGraphics();
-    FreeBuffer();
-    fs::current_path(before);
+TEST_F(LevelStart, ClassesTakeTheSizesOfTheNewThemesPictures)
+{
+    // Level 2 is in space, level 3 on the road: other pictures, other sizes.
+    Start(2);
+    const TVector spaceRock = FindEnemyClass(TID("ASTEROID"), p1EC)->enemyClass.size;
+    Start(3);
+    ASSERT_EQ(level.playMode, plMoBike);
+    ASSERT_NE(level.boss, nullptr);
+    EXPECT_NE(FindEnemyClass(TID("ASTEROID"), p1EC)->enemyClass.size, spaceRock);
+    EXPECT_EQ(level.boss->size, MakeSize(level.boss->imgNum)) << level.boss->id.str();
+    for (const TEnemyClassNode& n : p1EC) {
+        EXPECT_EQ(n.enemyClass.size, MakeSize(n.enemyClass.imgNum)) << n.enemyClass.id.str();
+    }
+    for (const TBulletClass& b : p1BC) {
+        EXPECT_EQ(b.size, MakeSize(b.imgNum)) << b.id.str();
+    }
 }
 
 } // namespace

@@ -324,6 +324,46 @@ TEST_F(Layer, SoundCommandsKeepTrackWithoutADevice)
     EXPECT_TRUE(w32::OpenSounds().empty());
 }
 
+TEST_F(Layer, MenuMusicPlaysOnWhenItsFileIsOpenedAgain)
+{
+    harness::TempDir dir;
+    harness::WriteFile(dir / "snd/BG.mp3", "x");
+    harness::WriteFile(dir / "snd/Fire.wav", "x");
+    const std::string open = "open " + dir.str() + "\\snd\\BG.mp3 alias BG";
+    auto send = [](const std::string& command) {
+        mciSendStringA(command.c_str(), nullptr, 0, nullptr);
+    };
+    auto sound = [](const std::string& alias) {
+        for (const auto& s : w32::OpenSounds())
+            if (s.alias == alias)
+                return s;
+        return w32::SoundState{};
+    };
+    auto bg = [&] { return sound("BG"); };
+    // Each menu screen opens and plays it; the main menu closes everything
+    // when it ends, just before the next screen opens it again.
+    send(open);
+    send("play BG repeat");
+    send(open);
+    EXPECT_TRUE(bg().playing) << "opening the same file again stopped it";
+    send("play BG repeat");
+    send("close all");
+    EXPECT_TRUE(w32::OpenSounds().empty());
+    send(open);
+    send("play BG repeat");
+    EXPECT_TRUE(bg().playing);
+    EXPECT_EQ(bg().starts, 1u) << "the music started over";
+    // Any other command after the close stops it for good.
+    send("close all");
+    send("open " + dir.str() + "\\snd\\Fire.wav alias Fire");
+    send(open);
+    EXPECT_FALSE(bg().playing);
+    // An effect played again still starts from its beginning.
+    send("play Fire");
+    send("play Fire");
+    EXPECT_EQ(sound("Fire").starts, 2u);
+}
+
 // ---------------------------------------------------------------- scripts and clock
 TEST(Script, EventsTimesAndArguments)
 {
