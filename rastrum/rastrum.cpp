@@ -105,29 +105,6 @@ bool AcceptablePng(SDL_RWops* rw)
     return SDL_RWseek(rw, 0, RW_SEEK_SET) == 0;
 }
 
-// Opens a picture for reading when it is a regular file; the open does not
-// block, so a named pipe in its place is not waited for.
-SDL_RWops* OpenRegularFile(const std::string& file)
-{
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        return nullptr;
-    }
-    struct stat st
-    {
-    };
-    FILE* stream = nullptr;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (stream = ::fdopen(fd, "rb")) == nullptr) {
-        ::close(fd);
-        return nullptr;
-    }
-    SDL_RWops* rw = SDL_RWFromFP(stream, SDL_TRUE);
-    if (rw == nullptr) {
-        std::fclose(stream);
-    }
-    return rw;
-}
-
 Image LoadPng(const char* path)
 {
     if (path == nullptr || *path == '\0') {
@@ -165,6 +142,27 @@ std::string ResolvePath(const char* path)
     resolver(path, out.data(), static_cast<uint32_t>(out.size()));
     out.back() = '\0';
     return out.data();
+}
+
+SDL_RWops* OpenRegularFile(const std::string& file)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat st
+    {
+    };
+    FILE* stream = nullptr;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (stream = ::fdopen(fd, "rb")) == nullptr) {
+        ::close(fd);
+        return nullptr;
+    }
+    SDL_RWops* rw = SDL_RWFromFP(stream, SDL_TRUE);
+    if (rw == nullptr) {
+        std::fclose(stream);
+    }
+    return rw;
 }
 
 } // namespace rastrum
