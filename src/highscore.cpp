@@ -87,11 +87,10 @@ void ImportNewScore(const TScore& newScore)
     // save's lock the table is read again and the new entry goes into that.
     // A file that is missing, empty or unreadable leaves the table in memory
     // as the base. The table in memory is what was (or would have been) saved.
+    const THighScores before = scoreList;
     bool inserted = false;
     const bool saved = SaveFile(w32::ResolvePath(kHighScoresFile), [&](std::istream* current) {
-        if (current != nullptr) {
-            scoreList = ReadHighScores(*current);
-        }
+        scoreList = current != nullptr ? ReadHighScores(*current) : before;
         InsertScore(newScore);
         inserted = true;
         return HighScoresText(scoreList);

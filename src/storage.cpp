@@ -12,6 +12,8 @@
 
 namespace {
 
+using Stat = struct stat;
+
 // How long a save waits for another program's save of the same file.
 constexpr int kLockWaitMs = 3000;
 constexpr int kLockPollMs = 2;
@@ -25,9 +27,7 @@ int OpenRegular(const std::string& path, int flags)
     if (fd < 0) {
         return -1;
     }
-    struct stat st
-    {
-    };
+    Stat st{};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         errno = EISDIR; // anything that is not a regular file is refused alike
@@ -80,9 +80,7 @@ class Descriptor
 std::string FollowLinks(std::string path)
 {
     for (int hops = 0; hops < kMaxLinks; ++hops) {
-        struct stat st
-        {
-        };
+        Stat st{};
         if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
             return path;
         }
@@ -148,11 +146,14 @@ std::string TemporaryName(const std::string& target)
     return target + tail;
 }
 
-// Writes the text to a temporary file beside `target`, flushes it and
-// renames it over `target`. The new file keeps the old one's permissions
-// (and, where allowed, its owner).
-bool ReplaceThroughTemporary(const std::string& target, const std::string& text,
-                             const struct stat* old)
+enum class Put { done, failed, exists };
+
+// Writes the text to a temporary file beside `target` and flushes it; then
+// renames it over `target`, or, when `old` is null (there was no file),
+// links it as `target` so that a file made meanwhile by another save is
+// not overwritten (`exists`). A replacing file keeps the old one's
+// permissions (and, where allowed, its owner).
+Put PutThroughTemporary(const std::string& target, const std::string& text, const Stat* old)
 {
     std::string temp;
     int fd = -1;
@@ -160,11 +161,11 @@ bool ReplaceThroughTemporary(const std::string& target, const std::string& text,
         temp = TemporaryName(target);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
-            return false;
+            return Put::failed;
         }
     }
     if (fd < 0) {
-        return false;
+        return Put::failed;
     }
     bool ok = WriteAll(fd, text);
     if (ok && old != nullptr) {
@@ -175,13 +176,23 @@ bool ReplaceThroughTemporary(const std::string& target, const std::string& text,
     }
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
+    Put result = ok ? Put::done : Put::failed;
+    if (ok && old == nullptr) {
+        if (::link(temp.c_str(), target.c_str()) != 0) {
+            // EEXIST: another save made the file first. A file system
+            // without hard links gets the rename.
+            result = errno == EEXIST                               ? Put::exists
+                     : ::rename(temp.c_str(), target.c_str()) == 0 ? Put::done
+                                                                   : Put::failed;
+        }
+    } else if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        result = Put::failed;
     }
-    SyncFolder(FolderOf(target));
-    return true;
+    ::unlink(temp.c_str()); // after a rename the name is gone already
+    if (result == Put::done) {
+        SyncFolder(FolderOf(target));
+    }
+    return result;
 }
 
 // Rewrites an open file from its first byte. The space is reserved first,
@@ -263,23 +274,22 @@ bool SaveFile(const std::string& path, const std::function<std::string(std::istr
     if (target.empty()) {
         return false;
     }
-    // The present file, opened and locked; none when it does not exist and
-    // cannot be made, or cannot be opened at all.
-    Descriptor file;
-    bool readable = false;
-    bool writable = false;
-    bool created = false;
-    for (int attempt = 0; attempt < 20 && file.Get() < 0; ++attempt) {
-        created = false;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        // The present file, opened (for writing too when allowed) and locked.
+        Descriptor file;
         int fd = OpenRegular(target, O_RDWR);
-        readable = writable = fd >= 0;
+        bool readable = fd >= 0;
+        bool writable = fd >= 0;
         if (fd < 0 && errno == ENOENT) {
-            fd = ::open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd < 0 && errno == EEXIST) {
-                continue; // made by another save meanwhile
+            // No file yet: it appears whole, unless another save makes it
+            // first, whose table is then taken in.
+            const Put put = PutThroughTemporary(target, make(nullptr), nullptr);
+            if (put == Put::exists) {
+                continue;
             }
-            created = readable = writable = fd >= 0;
-        } else if (fd < 0 && errno != EISDIR) {
+            return put == Put::done;
+        }
+        if (fd < 0 && errno != EISDIR) {
             fd = OpenRegular(target, O_RDONLY);
             readable = fd >= 0;
             if (fd < 0 && errno != EISDIR) {
@@ -287,51 +297,38 @@ bool SaveFile(const std::string& path, const std::function<std::string(std::istr
                 writable = fd >= 0;
             }
         }
+        Stat old{};
         if (fd < 0) {
-            struct stat st
-            {
-            };
-            if (errno == EISDIR || (::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))) {
-                return false; // never replace what is not a regular file
+            // Never replace what is not a regular file; one that cannot be
+            // opened at all is replaced without a lock.
+            if (errno == EISDIR || ::stat(target.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) {
+                return false;
             }
-            break;
-        }
-        Lock(fd, LOCK_EX);
-        // Another save may have renamed a new file over the one locked.
-        struct stat mine
-        {
-        };
-        struct stat now
-        {
-        };
-        if (::fstat(fd, &mine) != 0 || ::stat(target.c_str(), &now) != 0 ||
-            mine.st_ino != now.st_ino || mine.st_dev != now.st_dev) {
-            ::close(fd);
-            continue;
+            const std::string text = make(nullptr);
+            return PutThroughTemporary(target, text, &old) == Put::done;
         }
         file.Reset(fd);
+        Lock(fd, LOCK_EX);
+        // Another save may have renamed a new file over the one locked.
+        Stat now{};
+        if (::fstat(fd, &old) != 0 || ::stat(target.c_str(), &now) != 0 ||
+            old.st_ino != now.st_ino || old.st_dev != now.st_dev) {
+            continue;
+        }
+        std::string text;
+        if (readable && old.st_size > 0) {
+            DescriptorStream current(fd);
+            text = make(&current);
+        } else {
+            text = make(nullptr);
+        }
+        bool saved = PutThroughTemporary(target, text, &old) == Put::done;
+        if (!saved && writable) {
+            saved = RewriteInPlace(fd, text);
+        }
+        return saved;
     }
-
-    struct stat old
-    {
-    };
-    const bool hasOld = file.Get() >= 0 && ::fstat(file.Get(), &old) == 0;
-    std::string text;
-    if (hasOld && readable && old.st_size > 0) {
-        DescriptorStream current(file.Get());
-        text = make(&current);
-    } else {
-        text = make(nullptr);
-    }
-
-    bool saved = ReplaceThroughTemporary(target, text, hasOld ? &old : nullptr);
-    if (!saved && writable) {
-        saved = RewriteInPlace(file.Get(), text);
-    }
-    if (!saved && created) {
-        ::unlink(target.c_str()); // the empty file made for the lock
-    }
-    return saved;
+    return false;
 }
 
 bool SaveFile(const std::string& path, const std::string& contents)

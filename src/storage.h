@@ -57,8 +57,9 @@ bool IsReadableFile(const std::string& path);
 // file is rewritten in place and flushed. While saving, the file is locked
 // against other saves (an advisory lock), and `make` is called under that
 // lock with the file's present text (nullptr when there is none: missing,
-// empty or unreadable) and returns the text to save. Returns false when
-// nothing could be saved; the old file is then left whole. Something that
-// is not a regular file is never replaced.
+// empty or unreadable) and returns the text to save; it may be called again
+// when another save got in first. A file that did not exist appears whole.
+// Returns false when nothing could be saved; the old file is then left
+// whole. Something that is not a regular file is never replaced.
 bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make);
 bool SaveFile(const std::string& path, const std::string& contents);
