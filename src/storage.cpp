@@ -176,19 +176,17 @@ Put PutThroughTemporary(const std::string& target, const std::string& text, cons
     }
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    Put result = ok ? Put::done : Put::failed;
-    if (ok && old == nullptr) {
-        if (::link(temp.c_str(), target.c_str()) != 0) {
-            // EEXIST: another save made the file first. A file system
-            // without hard links gets the rename.
-            result = errno == EEXIST                               ? Put::exists
-                     : ::rename(temp.c_str(), target.c_str()) == 0 ? Put::done
-                                                                   : Put::failed;
-        }
-    } else if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-        result = Put::failed;
+    Put result = Put::failed;
+    if (ok && old == nullptr && ::link(temp.c_str(), target.c_str()) == 0) {
+        result = Put::done;
+    } else if (ok && old == nullptr && errno == EEXIST) {
+        result = Put::exists; // another save made the file first
+    } else if (ok && ::rename(temp.c_str(), target.c_str()) == 0) {
+        // Replacing, or making on a file system without hard links.
+        SyncFolder(FolderOf(target));
+        return Put::done;
     }
-    ::unlink(temp.c_str()); // after a rename the name is gone already
+    ::unlink(temp.c_str());
     if (result == Put::done) {
         SyncFolder(FolderOf(target));
     }

@@ -285,24 +285,4 @@ TEST(SaveFile, WritesThroughSymbolicLinksAndKeepsThem)
     EXPECT_EQ(harness::ReadFile(dir / "real" / "later.list"), "made");
 }
 
-TEST(InFile, OnlyRegularFilesOpenAndNothingBlocks)
-{
-    harness::TempDir dir;
-    harness::WriteFile(dir / "plain.txt", "text");
-    ASSERT_EQ(mkfifo((dir / "pipe.txt").c_str(), 0666), 0);
-    std::filesystem::create_directories(dir / "folder.txt");
-    {
-        InFile in((dir / "plain.txt").string());
-        EXPECT_TRUE(in.is_open());
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "text");
-    }
-    for (const char* name : {"pipe.txt", "folder.txt", "missing.txt"}) {
-        InFile in((dir / name).string());
-        EXPECT_FALSE(in.is_open()) << name;
-        EXPECT_EQ(in.get(), std::char_traits<char>::eof()) << name;
-        EXPECT_FALSE(IsReadableFile((dir / name).string())) << name;
-    }
-    EXPECT_FALSE(IsReadableFile("/dev/zero"));
-}
-
 } // namespace
