@@ -5,9 +5,13 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 #include <SDL2/SDL_ttf.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <new>
 #include <vector>
 
@@ -20,6 +24,10 @@ namespace {
 // Largest buffer side and area accepted; anything bigger leaves no buffer.
 constexpr int32_t kMaxBufferSide = 16384;
 constexpr int64_t kMaxBufferPixels = int64_t{1} << 26;
+// Largest picture side and area loaded (16 MiB of pixels); the window is
+// 800 x 700, and a bigger picture is refused from its header, undecoded.
+constexpr uint32_t kMaxImageSide = 4096;
+constexpr uint64_t kMaxImagePixels = uint64_t{4096} * 1024;
 
 struct Library
 {
@@ -73,15 +81,28 @@ uint8_t Component(int32_t value)
     return static_cast<uint8_t>(std::clamp(value, 0, 255));
 }
 
-// True when the file starts with the PNG signature (the only format read).
-bool LooksLikePng(SDL_RWops* rw)
+// True when the file starts with the PNG signature (the only format read)
+// and its header chunk states a size no bigger than the library loads.
+bool AcceptablePng(SDL_RWops* rw)
 {
-    static constexpr std::array<uint8_t, 8> kSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::array<uint8_t, 8> head{};
-    const bool ok =
-        SDL_RWread(rw, head.data(), 1, head.size()) == head.size() && head == kSignature;
-    SDL_RWseek(rw, 0, RW_SEEK_SET);
-    return ok;
+    static constexpr std::array<uint8_t, 16> kStart{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
+                                                    0,    0,   0,   13,  'I',  'H',  'D',  'R'};
+    std::array<uint8_t, 24> head{};
+    if (SDL_RWread(rw, head.data(), 1, head.size()) != head.size() ||
+        !std::equal(kStart.begin(), kStart.end(), head.begin())) {
+        return false;
+    }
+    const auto bigEndian = [&head](size_t at) {
+        return (uint32_t{head[at]} << 24) | (uint32_t{head[at + 1]} << 16) |
+               (uint32_t{head[at + 2]} << 8) | uint32_t{head[at + 3]};
+    };
+    const uint32_t width = bigEndian(16);
+    const uint32_t height = bigEndian(20);
+    if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide ||
+        uint64_t{width} * height > kMaxImagePixels) {
+        return false;
+    }
+    return SDL_RWseek(rw, 0, RW_SEEK_SET) == 0;
 }
 
 Image LoadPng(const char* path)
@@ -90,11 +111,11 @@ Image LoadPng(const char* path)
         return Image{};
     }
     const std::string file = ResolvePath(path);
-    SDL_RWops* rw = SDL_RWFromFile(file.c_str(), "rb");
+    SDL_RWops* rw = OpenRegularFile(file);
     if (rw == nullptr) {
         return Image{};
     }
-    if (!LooksLikePng(rw)) {
+    if (!AcceptablePng(rw)) {
         SDL_RWclose(rw);
         return Image{};
     }
@@ -121,6 +142,27 @@ std::string ResolvePath(const char* path)
     resolver(path, out.data(), static_cast<uint32_t>(out.size()));
     out.back() = '\0';
     return out.data();
+}
+
+SDL_RWops* OpenRegularFile(const std::string& file)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat st
+    {
+    };
+    FILE* stream = nullptr;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (stream = ::fdopen(fd, "rb")) == nullptr) {
+        ::close(fd);
+        return nullptr;
+    }
+    SDL_RWops* rw = SDL_RWFromFP(stream, SDL_TRUE);
+    if (rw == nullptr) {
+        std::fclose(stream);
+    }
+    return rw;
 }
 
 } // namespace rastrum

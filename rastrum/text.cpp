@@ -142,7 +142,12 @@ TTF_Font* OpenFont(const std::string& file, int32_t size)
     if (auto it = st.fonts.find(key); it != st.fonts.end()) {
         return it->second;
     }
-    TTF_Font* font = EnsureTtf() ? TTF_OpenFont(file.c_str(), size) : nullptr;
+    TTF_Font* font = nullptr;
+    if (EnsureTtf()) {
+        if (SDL_RWops* rw = OpenRegularFile(file)) {
+            font = TTF_OpenFontRW(rw, 1, size); // closes the stream in every case
+        }
+    }
     st.fonts.emplace(key, font); // a failure is remembered too
     return font;
 }

@@ -6,11 +6,18 @@
 
 #include "raster.h"
 
+struct SDL_RWops;
+
 namespace rastrum {
 
 // Turns a Windows-style path into one of this file system (the resolver
 // set by the program, or the path unchanged).
 std::string ResolvePath(const char* path);
+
+// Opens a picture or font for reading when it is a regular file (closed with
+// the returned stream); null otherwise. The open does not block, so a named
+// pipe in place of the file is not waited for.
+SDL_RWops* OpenRegularFile(const std::string& file);
 
 // What a text draw asks for; equal requests give the same picture.
 struct TextRequest

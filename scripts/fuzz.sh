@@ -8,7 +8,7 @@ seconds="${1:-${ZODUZOR_FUZZ_SECONDS:-45}}"
 build="${ZODUZOR_FUZZ_BUILD:-$root/build-fuzz}"
 jobs="${ZODUZOR_FUZZ_JOBS:-2}"
 targets=(fuzz_enemy_class fuzz_boss_class fuzz_bullet_class fuzz_level fuzz_user_settings
-         fuzz_high_scores fuzz_credits fuzz_script fuzz_mci)
+         fuzz_high_scores fuzz_credits fuzz_script fuzz_mci fuzz_state_dump)
 
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
     echo "fuzz.sh: SECONDS must be a positive whole number, not '$seconds'" >&2

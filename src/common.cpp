@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 #include "game.h"
 #include "keySettings.h"
 #include "rastrum.h"
 #include "sounds.h"
+#include "storage.h"
 #include "textio.h"
 
 TOperationMode OperationMode = opModeINIT;
@@ -196,10 +196,11 @@ namespace {
 constexpr size_t kIdCapacity = 20;
 constexpr size_t kPlayModeCapacity = 4;
 
-// Opens a data file; one that cannot be opened reads as empty.
-std::ifstream OpenData(const TPath& path)
+// The file system's path of a data file. Data files are read through
+// InFile: one that cannot be opened, or is no regular file, reads as empty.
+std::string DataFile(const TPath& path)
 {
-    return std::ifstream(w32::ResolvePath(path), std::ios::binary);
+    return w32::ResolvePath(path);
 }
 
 // Calls `load` with the path of every data file matching `pattern`, in the
@@ -262,13 +263,13 @@ TBulletClass RdBulletClass(std::istream& in)
 
 TEnemyClass RdEnemyClassFile(const TPath& path, bool isBoss)
 {
-    std::ifstream in = OpenData(path);
+    InFile in(DataFile(path));
     return RdEnemyClass(in, isBoss);
 }
 
 TBulletClass RdBulletClassFile(const TPath& path)
 {
-    std::ifstream in = OpenData(path);
+    InFile in(DataFile(path));
     return RdBulletClass(in);
 }
 
@@ -302,15 +303,16 @@ TLevel LoadLevel(uint32_t n, bool loadEnemies, bool& okOut)
     result.bossReleased = false;
     result.numOfEnemies = 0;
 
-    const TPath path = DataPath(LevelFileName(n));
-    if (!FileExists(path)) {
+    // A folder, a pipe or an unreadable file of that name is no level: the
+    // level is missing.
+    InFile in(DataFile(DataPath(LevelFileName(n))));
+    if (!in.is_open()) {
         okOut = false;
         return result;
     }
     // The full number: the announcement shows it whole.
     result.str = std::to_string(n);
 
-    std::ifstream in = OpenData(path);
     TextReader reader(in);
     result.playMode = StrToPlayMode(reader.ReadText(kPlayModeCapacity));
     if (!loadEnemies) {

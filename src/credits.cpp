@@ -2,12 +2,11 @@
 // background until the whole text is on screen.
 #include "credits.h"
 
-#include <fstream>
-
 #include "common.h"
 #include "menupattern.h"
 #include "rastrum.h"
 #include "runmode.h"
+#include "storage.h"
 #include "textio.h"
 #include "winwrap.h"
 
@@ -21,12 +20,13 @@ constexpr size_t kLineCapacity = 40;
 
 std::vector<std::string> ReadCreditLines(std::istream& in)
 {
-    // Every read is a line, the one that meets the end of the file included.
+    // Every read is a line, the one that meets the end of the file included;
+    // reading stops after kMaxCreditLines.
     std::vector<std::string> result;
     TextReader reader(in);
     do {
         result.push_back(reader.ReadText(kLineCapacity));
-    } while (!reader.Eof());
+    } while (!reader.Eof() && result.size() < kMaxCreditLines);
     return result;
 }
 
@@ -63,11 +63,8 @@ void LoadLines()
 {
     lines.clear();
     numOfLines = 0;
-    const TPath path = DataPath(kCreditsFile);
-    std::ifstream in;
-    if (FileExists(path)) {
-        in.open(w32::ResolvePath(path), std::ios::binary);
-    }
+    // Anything but a readable regular file counts as missing.
+    InFile in(w32::ResolvePath(DataPath(kCreditsFile)));
     if (!in.is_open()) {
         RaiseError(nullptr, "No credits file found.");
         return;

@@ -19,7 +19,12 @@ extern std::vector<TLine> lines;
 extern uint32_t numOfLines;
 extern bool done;
 
+// The most lines the screen reads from its file. Lines rise 100 pixels a
+// second, 40 pixels apart: the last of them comes into view after more than
+// an hour, and their positions stay far from the limits of TVector.
+constexpr size_t kMaxCreditLines = 10000;
+
 // Reads credit lines by the file's rules (40-character lines, the read that
-// meets the end of the file counts as a line).
+// meets the end of the file counts as a line), at most kMaxCreditLines.
 std::vector<std::string> ReadCreditLines(std::istream& in);
 LRESULT WndProcCred(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

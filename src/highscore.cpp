@@ -1,10 +1,10 @@
 #include "highscore.h"
 
-#include <fstream>
 #include <sstream>
 #include <utility>
 
 #include "runmode.h"
+#include "storage.h"
 #include "textio.h"
 #include "win32.h"
 #include "winwrap.h"
@@ -69,13 +69,38 @@ bool IsNewHighScore(uint32_t newScore)
     return newScore > scoreList.back().score;
 }
 
-void ImportNewScore(const TScore& newScore)
+namespace {
+
+void InsertScore(const TScore& newScore)
 {
     if (IsNewHighScore(newScore.score)) {
         scoreList.back() = TScore{CutName(newScore.name), newScore.score};
         SortHighScores();
     }
-    WriteHighScoresToFile();
+}
+
+} // namespace
+
+void ImportNewScore(const TScore& newScore)
+{
+    // Another game may have saved the table since it was read: under the
+    // save's lock the table is read again and the new entry goes into that.
+    // A file that is missing, empty or unreadable leaves the table in memory
+    // as the base. The table in memory is what was (or would have been) saved.
+    const THighScores before = scoreList;
+    bool inserted = false;
+    const bool saved = SaveFile(w32::ResolvePath(kHighScoresFile), [&](std::istream* current) {
+        scoreList = current != nullptr ? ReadHighScores(*current) : before;
+        InsertScore(newScore);
+        inserted = true;
+        return HighScoresText(scoreList);
+    });
+    if (!inserted) {
+        InsertScore(newScore);
+    }
+    if (!saved) {
+        RaiseError(nullptr, "The high-score table could not be saved.");
+    }
 }
 
 void SortHighScores()
@@ -99,15 +124,20 @@ THighScores ReadHighScores(std::istream& in)
     for (auto& entry : table) {
         entry.name = reader.ReadText(kNameLength);
         entry.score = reader.ReadCard();
-        reader.ReadText(kNameLength); // the rest of the score line
+        // The rest of the score line; none when an LF alone ended it.
+        if (!reader.WordEndedLine()) {
+            reader.ReadText(kNameLength);
+        }
     }
     return table;
 }
 
 void ReadHighScoresFromFile()
 {
-    // A missing or unreadable file gives an empty table.
-    std::ifstream in(w32::ResolvePath(kHighScoresFile), std::ios::binary);
+    // A missing or unreadable file, or anything but a regular file, gives an
+    // empty table.
+    InFile in(w32::ResolvePath(kHighScoresFile));
+    in.WaitForSaves();
     scoreList = ReadHighScores(in);
 }
 
@@ -126,7 +156,7 @@ std::string HighScoresText(const THighScores& table)
 
 void WriteHighScoresToFile()
 {
-    if (!WriteFileAtomically(w32::ResolvePath(kHighScoresFile), HighScoresText(scoreList))) {
+    if (!SaveFile(w32::ResolvePath(kHighScoresFile), HighScoresText(scoreList))) {
         RaiseError(nullptr, "The high-score table could not be saved.");
     }
 }

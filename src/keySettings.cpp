@@ -1,9 +1,9 @@
 #include "keySettings.h"
 
-#include <fstream>
 #include <sstream>
 
 #include "runmode.h"
+#include "storage.h"
 #include "textio.h"
 #include "win32.h"
 #include "winwrap.h"
@@ -45,7 +45,7 @@ bool SettingsFileExists()
 
 bool WriteSettings()
 {
-    return WriteFileAtomically(w32::ResolvePath(kUserSettingsFile), UserSettingsText());
+    return SaveFile(w32::ResolvePath(kUserSettingsFile), UserSettingsText());
 }
 
 // One number of the file: its value when the word is all digits and within
@@ -172,11 +172,16 @@ void LoadUserSettings()
 {
     if (SettingsFileExists()) {
         bool ok = false;
+        bool readable = false;
         {
-            std::ifstream in(w32::ResolvePath(kUserSettingsFile), std::ios::binary);
+            InFile in(w32::ResolvePath(kUserSettingsFile));
+            in.WaitForSaves();
+            readable = in.is_open();
             ok = ReadUserSettings(in);
         }
-        if (!ok) {
+        // A file that cannot be read (or is no regular file) is not replaced:
+        // the defaults are in force for this run.
+        if (!ok && readable) {
             // A damaged file is replaced by the values now in force; at start
             // a file that cannot be rewritten is not worth a message.
             WriteSettings();

@@ -10,6 +10,7 @@
 #include "menupattern.h"
 #include "rastrum.h"
 #include "runmode.h"
+#include "storage.h"
 
 std::string tryText;
 bool acceptInput = false;
@@ -46,7 +47,8 @@ void PaintMenu(HWND hwnd)
 }
 
 // The typed digits become the first level when a level file of that number
-// exists; otherwise (or with nothing typed) the game starts at level 1.
+// exists and can be read; otherwise (or with nothing typed) the game starts
+// at level 1.
 void Save()
 {
     if (tryText.empty()) {
@@ -56,7 +58,7 @@ void Save()
     const uint32_t number = static_cast<uint32_t>(std::stoul(tryText));
     const std::string name =
         std::string(kMaxDigits - std::min(kMaxDigits, tryText.size()), '0') + tryText + ".LVL";
-    firstLevel = FileExists(DataPath(name)) ? number : 1;
+    firstLevel = IsReadableFile(w32::ResolvePath(DataPath(name))) ? number : 1;
 }
 
 void ReturnToMainMenu(HWND hwnd)

@@ -4,6 +4,8 @@
 #include <cinttypes>
 #include <cstdio>
 #include <fstream>
+#include <string_view>
+#include <vector>
 
 #include "common.h"
 #include "game.h"
@@ -53,6 +55,86 @@ const char* MessageName(UINT msg)
         return "WM_MOUSEWHEEL";
     default:
         return nullptr;
+    }
+}
+
+// The length of the well-formed UTF-8 sequence at the start of `s` (code
+// points up to U+10FFFF, no surrogates, no overlong forms), or 0.
+size_t Utf8Sequence(std::string_view s)
+{
+    const auto byte = [&s](size_t i) { return static_cast<unsigned char>(s[i]); };
+    const auto tail = [&](size_t i, unsigned lo, unsigned hi) {
+        return i < s.size() && byte(i) >= lo && byte(i) <= hi;
+    };
+    const unsigned b = byte(0);
+    if (b < 0x80) {
+        return 1;
+    }
+    if (b >= 0xC2 && b <= 0xDF) {
+        return tail(1, 0x80, 0xBF) ? 2 : 0;
+    }
+    if (b >= 0xE0 && b <= 0xEF) {
+        const unsigned lo = b == 0xE0 ? 0xA0 : 0x80;
+        const unsigned hi = b == 0xED ? 0x9F : 0xBF;
+        return tail(1, lo, hi) && tail(2, 0x80, 0xBF) ? 3 : 0;
+    }
+    if (b >= 0xF0 && b <= 0xF4) {
+        const unsigned lo = b == 0xF0 ? 0x90 : 0x80;
+        const unsigned hi = b == 0xF4 ? 0x8F : 0xBF;
+        return tail(1, lo, hi) && tail(2, 0x80, 0xBF) && tail(3, 0x80, 0xBF) ? 4 : 0;
+    }
+    return 0;
+}
+
+bool IsUtf8(std::string_view s)
+{
+    while (!s.empty()) {
+        const size_t n = Utf8Sequence(s);
+        if (n == 0) {
+            return false;
+        }
+        s.remove_prefix(n);
+    }
+    return true;
+}
+
+// Text from files is bytes; JSON is UTF-8. Each byte that does not belong
+// to a well-formed UTF-8 sequence becomes U+FFFD.
+std::string ReplaceBadBytes(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    while (!s.empty()) {
+        const size_t n = Utf8Sequence(s);
+        if (n == 0) {
+            out += "\xEF\xBF\xBD";
+            s.remove_prefix(1);
+        } else {
+            out.append(s.substr(0, n));
+            s.remove_prefix(n);
+        }
+    }
+    return out;
+}
+
+// Makes every string value of the document valid UTF-8; the
+// strings that were not are appended to `bad`, in document order, when
+// `bad` is given.
+void MakeUtf8(nlohmann::json& j, std::vector<std::string>* bad)
+{
+    if (j.is_string()) {
+        std::string& s = j.get_ref<std::string&>();
+        if (!IsUtf8(s)) {
+            if (bad != nullptr) {
+                bad->push_back(s);
+            }
+            s = ReplaceBadBytes(s);
+        }
+    } else if (j.is_structured()) {
+        // Keys are the program's own names; values may come from files.
+        for (auto& element : j) {
+            MakeUtf8(element, bad);
+        }
     }
 }
 
@@ -111,13 +193,22 @@ nlohmann::json DumpState()
     j["keySettings"] = DumpKeySettings();
     j["levelChoice"] = DumpLevelChoice();
     j["credits"] = DumpCredits();
+    MakeUtf8(j, nullptr);
     return j;
 }
 
 uint64_t StateHash()
 {
-    // FNV-1a over the game's state and the time.
-    const std::string text = DumpGame().dump() + "@" + std::to_string(w32::Now());
+    // FNV-1a over the game's state and the time. Strings that are not UTF-8
+    // are dumped with U+FFFD and their bytes themselves follow, each after
+    // its length, so states that differ in such bytes hash apart.
+    nlohmann::json game = DumpGame();
+    std::vector<std::string> bad;
+    MakeUtf8(game, &bad);
+    std::string text = game.dump() + "@" + std::to_string(w32::Now());
+    for (const std::string& s : bad) {
+        text += "\n" + std::to_string(s.size()) + ":" + s;
+    }
     uint64_t h = 0xcbf29ce484222325ull;
     for (unsigned char c : text) {
         h ^= c;

@@ -2,10 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <system_error>
 
 namespace {
 
@@ -74,11 +71,17 @@ std::string TextReader::ReadWord()
         c = Get();
     }
     std::string word;
+    wordCut_ = false;
     // The separator that ends the word is consumed with it.
     while (c >= 0 && !IsSeparator(c)) {
-        word.push_back(static_cast<char>(c));
+        if (word.size() < kWordCapacity) {
+            word.push_back(static_cast<char>(c));
+        } else {
+            wordCut_ = true;
+        }
         c = Get();
     }
+    wordEnd_ = c;
     return word;
 }
 
@@ -94,7 +97,10 @@ bool TextReader::ReadBool()
 
 float TextReader::ReadReal()
 {
-    return ParseReal(ReadWord());
+    const std::string word = ReadWord();
+    // No real the writer makes comes near the capacity; a longer word is
+    // malformed, whatever its first characters say.
+    return wordCut_ ? 0.0f : ParseReal(word);
 }
 
 uint32_t TextReader::ParseCard(std::string_view word)
@@ -166,34 +172,4 @@ void TextWriter::WriteReal(float value)
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.3f", static_cast<double>(value));
     out_ << buf;
-}
-
-bool WriteFileAtomically(const std::string& path, const std::string& contents)
-{
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path temp = target;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        return false;
-    }
-    return true;
 }

@@ -19,17 +19,24 @@ class TextReader
     // end of the file the result is empty.
     std::string ReadText(size_t capacity);
     // Skips spaces, tabs, CR, LF and character 26, takes characters up to the
-    // next of them and consumes that one character. Empty at the end.
+    // next of them and consumes that one character. Empty at the end. Only the
+    // first kWordCapacity characters of a longer word are kept (the rest of it
+    // is read and dropped), so no input grows a word without bound.
     std::string ReadWord();
+    static constexpr size_t kWordCapacity = 64;
     // Decimal digits at the start of a word after one optional sign (which has
     // no effect); 0 without digits; saturates at 4294967295.
     uint32_t ReadCard();
     // TRUE exactly for the word "TRUE".
     bool ReadBool();
-    // A decimal real (sign, digits, fraction, exponent); 0.0 when malformed.
+    // A decimal real (sign, digits, fraction, exponent); 0.0 when malformed
+    // or longer than kWordCapacity characters.
     float ReadReal();
     // True once a read has met the end of the input.
     bool Eof() const { return eof_; }
+    // True when the last word read was ended by LF or character 26, which
+    // end a line by themselves (a CR leaves its LF to be read).
+    bool WordEndedLine() const { return wordEnd_ == 10 || wordEnd_ == 26; }
 
     static uint32_t ParseCard(std::string_view word);
     static bool ParseBool(std::string_view word);
@@ -40,6 +47,8 @@ class TextReader
     int Peek();
     std::istream& in_;
     bool eof_ = false;
+    bool wordCut_ = false; // the last word was longer than kWordCapacity
+    int wordEnd_ = -1;     // the character that ended the last word; -1 at the end
 };
 
 class TextWriter
@@ -55,9 +64,3 @@ class TextWriter
   private:
     std::ostream& out_;
 };
-
-// Writes `contents` to `path` (a path of this file system) through a
-// temporary file in the same folder that is renamed over the old one, so a
-// crash never leaves a truncated file. Returns false (and leaves any old file
-// untouched) when the file cannot be written.
-bool WriteFileAtomically(const std::string& path, const std::string& contents);

@@ -35,5 +35,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(back[i].score == table[i].score, std::to_string(i));
     }
     FUZZ_CHECK(HighScoresText(back) == written, "a second round trip changes the file");
+
+    // LF alone reads as CR LF does.
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    if (text.find('\r') == std::string::npos) {
+        std::string crlf;
+        for (char c : text) {
+            crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        }
+        std::istringstream withCrLf(crlf);
+        const THighScores same = ReadHighScores(withCrLf);
+        for (size_t i = 0; i < table.size(); ++i) {
+            FUZZ_CHECK(same[i].name == table[i].name && same[i].score == table[i].score,
+                       std::to_string(i) + ": " + same[i].name + " / " + table[i].name);
+        }
+    }
     return 0;
 }

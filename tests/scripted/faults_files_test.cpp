@@ -87,6 +87,19 @@ std::string ScoredGame(uint64_t& t, const std::string& name)
     return s;
 }
 
+// From the main menu at `t` ms: the options, difficulty up to 3, and back
+// through the Return row (which saves the settings). Moves t past it.
+std::string SaveDifficultyThree(uint64_t& t)
+{
+    std::string s;
+    for (const char* e : {"VK_DOWN", "VK_DOWN", "VK_RETURN", "VK_DOWN", "VK_RIGHT", "VK_RIGHT",
+                          "VK_DOWN", "VK_DOWN", "VK_DOWN", "VK_RETURN"}) {
+        s += std::to_string(t) + " press " + e + "\n";
+        t += 100;
+    }
+    return s;
+}
+
 // A valid table of twenty entries scoring 90 down to 14.
 std::string OldTable()
 {
@@ -122,7 +135,8 @@ TEST_P(BrokenDataFolder, PlayEndsAtOnceAndTheMenuReturns)
     GameDir dir;
     GetParam().spoil(dir);
     const auto r = dir.Play("500 press VK_RETURN\n1500 dump a.json\n1600 press VK_RETURN\n"
-                            "2600 dump b.json\n2700 quit\n");
+                            "2600 dump b.json\n2700 quit\n",
+                            {}, 60);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     for (const char* f : {"a.json", "b.json"}) {
         const json d = dir.Dump(f);
@@ -144,6 +158,22 @@ INSTANTIATE_TEST_SUITE_P(
                                [](const GameDir& d) {
                                    fs::remove_all(d / "data");
                                    d.Write("data", "not a folder");
+                               }},
+                      // Named like the first level, but no level file.
+                      DataCase{"first level a folder",
+                               [](const GameDir& d) {
+                                   fs::remove(d / "data/001.LVL");
+                                   fs::create_directories(d / "data/001.LVL/inner");
+                               }},
+                      DataCase{"first level a named pipe",
+                               [](const GameDir& d) {
+                                   fs::remove(d / "data/001.LVL");
+                                   mkfifo((d / "data/001.LVL").c_str(), 0666);
+                               }},
+                      DataCase{"first level a link to dev zero",
+                               [](const GameDir& d) {
+                                   fs::remove(d / "data/001.LVL");
+                                   fs::create_symlink("/dev/zero", d / "data/001.LVL");
                                }}),
     [](const auto& info) {
         std::string n = info.param.what;
@@ -152,6 +182,39 @@ INSTANTIATE_TEST_SUITE_P(
         }
         return n;
     });
+
+// Data written by another era's editor: a class identifier in Latin-1 and a
+// credits line whose cut splits a UTF-8 character. A recorded game dumps and
+// hashes such bytes, and its recording replays with every check matching.
+TEST(Faults, ForeignBytesInDataAndCreditsNeitherStopARecordingNorItsReplay)
+{
+    GameDir dir;
+    dir.Write("data/SCOUTX.nmi", CrLf({"SCOUT\xC9", "TRUE", "FALSE", "FALSE", "FALSE", "3",
+                                       "HEROBULLET", "1", "1", "20"}));
+    dir.Write("data/credits.txt", CrLf({std::string(39, 'x') + "\xC3\xA9t\xE9", "fin"}));
+    std::string s = "500 press VK_RETURN\n4500 dump g.json\n4600 close\n";
+    uint64_t t = 5000;
+    for (int i = 0; i < 4; ++i, t += 100) {
+        s += std::to_string(t) + " press VK_DOWN\n";
+    }
+    s += std::to_string(t) + " press VK_RETURN\n" + std::to_string(t + 1500) + " dump c.json\n" +
+         std::to_string(t + 1600) + " quit\n";
+    const auto r = dir.Play(s, {"--record", "rec.script"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json g = dir.Dump("g.json");
+    bool found = false;
+    for (const auto& c : g["game"]["enemyClasses"]) {
+        found |= c["id"] == "SCOUT\xEF\xBF\xBD";
+    }
+    EXPECT_TRUE(found) << "the identifier is dumped with its bad byte replaced";
+    const json lines = dir.Dump("c.json")["credits"]["lines"];
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["str"], std::string(39, 'x') + "\xEF\xBF\xBD");
+    const std::string rec = dir.Read("rec.script");
+    ASSERT_NE(rec.find(" check "), std::string::npos) << rec;
+    const auto replay = dir.Play(rec);
+    EXPECT_EQ(replay.exitCode, 0) << replay.err;
+}
 
 TEST(Faults, MissingCreditsSayWhyAndTheScreenStillLeaves)
 {
@@ -168,6 +231,36 @@ TEST(Faults, MissingCreditsSayWhyAndTheScreenStillLeaves)
     EXPECT_EQ(c["operationMode"], "CRED");
     EXPECT_EQ(c["credits"]["numOfLines"], 0);
     EXPECT_EQ(dir.Dump("m.json")["operationMode"], "MENU");
+}
+
+// Named pipes in place of the credits, the table and the settings: nothing
+// waits for them; each counts as missing or unreadable, and none is replaced.
+TEST(Faults, PipesInPlaceOfTheGamesFilesNeverStallIt)
+{
+    GameDir dir;
+    for (const char* name : {"data/credits.txt", "HighScores.list", "UserSettings.list"}) {
+        fs::remove(dir / name);
+        ASSERT_EQ(mkfifo((dir / name).c_str(), 0666), 0) << name;
+    }
+    // A settings save, then the credits (the sixth button).
+    uint64_t t = 500;
+    std::string s = "100 dump a.json\n" + SaveDifficultyThree(t);
+    for (int i = 0; i < 4; ++i, t += 100) {
+        s += std::to_string(t) + " press VK_DOWN\n";
+    }
+    s += std::to_string(t) + " press VK_RETURN\n" + std::to_string(t + 500) + " dump c.json\n" +
+         std::to_string(t + 600) + " quit\n";
+    const auto r = dir.Play(s, {}, 30);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json a = dir.Dump("a.json");
+    EXPECT_EQ(Keys(a), json(kDefaultKeys));
+    EXPECT_EQ(a["highScores"][0], json({{"name", ""}, {"score", 0}}));
+    EXPECT_NE(r.err.find("Error: The settings could not be saved."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Error: No credits file found."), std::string::npos) << r.err;
+    EXPECT_EQ(dir.Dump("c.json")["operationMode"], "CRED");
+    for (const char* name : {"data/credits.txt", "HighScores.list", "UserSettings.list"}) {
+        EXPECT_TRUE(fs::is_fifo(dir / name)) << name;
+    }
 }
 
 // ---------------------------------------------------------------- settings file
@@ -399,6 +492,7 @@ TEST(Faults, SettingsThatCannotBeSavedSaySoAndKeepTheOldFile)
     }
     GameDir dir;
     dir.Write("UserSettings.list", kDefaultSettings);
+    chmod((dir / "UserSettings.list").c_str(), 0444); // nor may it write the file
     // Options, difficulty up to 3, then its Return row.
     const auto r = PlayReadOnly(dir, "500 press VK_DOWN\n600 press VK_DOWN\n700 press VK_RETURN\n"
                                      "800 press VK_DOWN\n900 press VK_RIGHT\n1000 press VK_RIGHT\n"
@@ -421,6 +515,7 @@ TEST(Faults, AHighScoreTableThatCannotBeSavedSaysSoAndKeepsTheOldFile)
     GameDir dir;
     MakeQuickWin(dir);
     dir.Write("HighScores.list", OldTable());
+    chmod((dir / "HighScores.list").c_str(), 0444); // nor may it write the file
     uint64_t t = 500;
     std::string s = ScoredGame(t, "ZED");
     s += std::to_string(t) + " dump out/a.json\n" + std::to_string(t + 100) + " quit\n";
@@ -444,6 +539,98 @@ TEST(Faults, NoSettingsFileAndAFolderThatCannotBeWrittenStartsWithDefaults)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(Keys(dir.Dump("out/a.json")), json(kDefaultKeys));
     EXPECT_FALSE(dir.Exists("UserSettings.list"));
+}
+
+// The shared install: the folder is not the player's, the two files may be
+// written by everyone. Both are rewritten in place (the same files, still
+// the folder owner's), whole, without a message.
+TEST(Faults, WritableFilesInAFolderThePlayerCannotWriteAreRewrittenInPlace)
+{
+    if (!CanDropPrivileges()) {
+        GTEST_SKIP() << "no setpriv to leave root";
+    }
+    GameDir dir;
+    MakeQuickWin(dir);
+    dir.Write("HighScores.list", OldTable());
+    struct stat before[2]{};
+    const char* files[] = {"UserSettings.list", "HighScores.list"};
+    for (int i = 0; i < 2; ++i) {
+        chmod((dir / files[i]).c_str(), 0666);
+        stat((dir / files[i]).c_str(), &before[i]);
+    }
+    uint64_t t = 500;
+    std::string s = ScoredGame(t, "ZED");
+    s += SaveDifficultyThree(t);
+    s += std::to_string(t) + " dump out/a.json\n" + std::to_string(t + 100) + " quit\n";
+    const auto r = PlayReadOnly(dir, s);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.find("could not be saved"), std::string::npos) << r.err;
+    EXPECT_EQ(dir.Dump("out/a.json")["settings"]["difficulty"], 3);
+    const std::string table = dir.Read("HighScores.list");
+    EXPECT_EQ(soak::CheckHighScoresText(table), "") << table;
+    EXPECT_EQ(table.rfind("ZED\r\n       100\r\nOLD0\r\n        90\r\n", 0), 0u) << table;
+    const std::string settings = dir.Read("UserSettings.list");
+    EXPECT_EQ(soak::CheckSettingsText(settings), "") << settings;
+    EXPECT_EQ(settings.substr(settings.size() - 4, 1), "3") << settings;
+    for (int i = 0; i < 2; ++i) {
+        struct stat after
+        {
+        };
+        stat((dir / files[i]).c_str(), &after);
+        EXPECT_EQ(after.st_ino, before[i].st_ino) << files[i] << " was replaced";
+        EXPECT_EQ(after.st_uid, before[i].st_uid) << files[i];
+    }
+}
+
+// A level file the player may not read is no level: the game ends at once.
+TEST(Faults, AnUnreadableLevelIsAMissingLevel)
+{
+    if (!CanDropPrivileges()) {
+        GTEST_SKIP() << "no setpriv to leave root";
+    }
+    GameDir dir;
+    chmod((dir / "data/001.LVL").c_str(), 0);
+    const auto r = PlayReadOnly(dir, "500 press VK_RETURN\n1500 dump out/a.json\n1600 quit\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json a = dir.Dump("out/a.json");
+    EXPECT_EQ(a["operationMode"], "MENU");
+    EXPECT_TRUE(a["game"]["isGameOver"].get<bool>());
+}
+
+// ---------------------------------------------------------------- links
+
+// Settings kept by a dotfiles manager and a table in a shared folder, both
+// as symbolic links: saving writes the files they name and keeps the links.
+TEST(Faults, SavesWriteThroughLinksAndKeepThem)
+{
+    GameDir dir;
+    MakeQuickWin(dir);
+    fs::create_directories(dir / "dotfiles");
+    fs::create_directories(dir / "shared");
+    fs::rename(dir / "UserSettings.list", dir / "dotfiles/UserSettings.list");
+    fs::create_symlink("dotfiles/UserSettings.list", dir / "UserSettings.list");
+    dir.Write("shared/HighScores.list", OldTable());
+    fs::create_symlink(dir / "shared/HighScores.list", dir / "HighScores.list");
+    uint64_t t = 500;
+    std::string s = ScoredGame(t, "ZED");
+    s += SaveDifficultyThree(t);
+    s += std::to_string(t) + " quit\n";
+    const auto r = dir.Play(s);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "UserSettings.list"));
+    EXPECT_TRUE(fs::is_symlink(dir / "HighScores.list"));
+    const std::string table = dir.Read("shared/HighScores.list");
+    EXPECT_EQ(table.rfind("ZED\r\n       100\r\n", 0), 0u) << table;
+    const std::string settings = dir.Read("dotfiles/UserSettings.list");
+    EXPECT_EQ(settings.substr(settings.size() - 4, 1), "3") << settings;
+    // Nothing else was left beside the files.
+    for (const char* folder : {"dotfiles", "shared"}) {
+        int files = 0;
+        for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir / folder)) {
+            ++files;
+        }
+        EXPECT_EQ(files, 1) << folder;
+    }
 }
 
 // ---------------------------------------------------------------- killed mid-write

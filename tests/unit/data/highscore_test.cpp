@@ -1,9 +1,16 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "../../soak/soak_checks.h"
 #include "data_fixtures.h"
 #include "highscore.h"
 #include "runmode.h"
@@ -121,6 +128,9 @@ TEST(HighScoreReader, DamagedAndShortInput)
         {CrLf({"X", "oops", "Y", "5"}), "X", 0, "Y", 5},
         {CrLf({"LONGERTHANTEN", "3"}), "LONGERTHAN", 0, "3", 0},
         {CrLf({"Q", "99999999999999"}), "Q", 4294967295u, "", 0},
+        // LF alone ends lines as CR LF does.
+        {"ANNA\n       120\nBOB\n        50\n", "ANNA", 120, "BOB", 50},
+        {"ANNA\n  120 extra\nBOB\r\n         7\r\n", "ANNA", 120, "BOB", 7},
     };
     for (const Case& c : cases) {
         std::istringstream in(c.text);
@@ -155,6 +165,81 @@ TEST_F(HighScoreTest, UnwritableFileIsReportedAndTheOldOneKept)
     EXPECT_NE(err.find("The high-score table could not be saved."), std::string::npos) << err;
     EXPECT_EQ(GetHighScores()[0].name, "NEW"); // play goes on with the table in memory
     EXPECT_TRUE(std::filesystem::is_directory(dir / kHighScoresFile / "inner"));
+}
+
+// Two games save one table at once, the first saves making the file,
+// while a third program reads it in a loop: every read is a whole table,
+// each save takes in the other game's entries, and no save is reported as
+// failed.
+TEST_F(HighScoreTest, TwoGamesSavingAtOnceKeepEveryEntryAndEveryReadIsWhole)
+{
+    SetHighScores(THighScores{});
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    std::vector<pid_t> games;
+    for (int g = 0; g < 2; ++g) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            close(start[1]);
+            char c = 0;
+            [[maybe_unused]] const ssize_t n = read(start[0], &c, 1); // the end: all start
+            const int err = open(("err" + std::to_string(g)).c_str(), O_WRONLY | O_CREAT, 0644);
+            dup2(err, 2);
+            for (uint32_t k = 0; k < 10; ++k) {
+                ImportNewScore(TScore{std::string(1, "AB"[g]) + std::to_string(k), 100 + k});
+            }
+            _exit(0);
+        }
+        games.push_back(pid);
+    }
+    close(start[0]);
+    close(start[1]);
+    int reads = 0;
+    int running = 2;
+    std::string torn;
+    while (running > 0) {
+        const bool made = std::filesystem::exists(dir / kHighScoresFile);
+        const std::string text = Read(kHighScoresFile);
+        reads += made;
+        if (made && torn.empty() && !soak::CheckHighScoresText(text).empty()) {
+            torn = soak::CheckHighScoresText(text) + ":\n" + text;
+        }
+        for (pid_t& pid : games) {
+            int status = 0;
+            if (pid > 0 && waitpid(pid, &status, WNOHANG) == pid) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+                pid = 0;
+                --running;
+            }
+        }
+    }
+    EXPECT_EQ(torn, "") << "after " << reads << " reads";
+    for (const char* err : {"err0", "err1"}) {
+        EXPECT_EQ(Read(err), "") << err;
+    }
+    std::ifstream in(dir / kHighScoresFile, std::ios::binary);
+    const THighScores table = ReadHighScores(in);
+    std::set<std::string> names;
+    for (const auto& entry : table) {
+        names.insert(entry.name);
+    }
+    for (int k = 0; k < 10; ++k) {
+        EXPECT_EQ(names.count("A" + std::to_string(k)), 1u) << k;
+        EXPECT_EQ(names.count("B" + std::to_string(k)), 1u) << k;
+    }
+    // A stale table in memory takes in what is on disk, and then equals it.
+    SetHighScores(Descending());
+    ImportNewScore(TScore{"LAST", 5000});
+    in.close();
+    std::istringstream saved(Read(kHighScoresFile));
+    const THighScores written = ReadHighScores(saved);
+    for (size_t i = 0; i < table.size(); ++i) {
+        EXPECT_EQ(GetHighScores()[i].name, written[i].name) << i;
+        EXPECT_EQ(GetHighScores()[i].score, written[i].score) << i;
+    }
+    EXPECT_EQ(written[0].name, "LAST");
+    EXPECT_EQ(written[1].score, 109u) << "the entries on disk, not the stale ones";
 }
 
 TEST_F(HighScoreTest, DumpListsTwentyEntries)

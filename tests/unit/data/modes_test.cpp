@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "common.h"
+#include "credits.h"
+#include "game.h"
+#include "runmode.h"
 #include "win32.h"
 
 namespace {
@@ -103,6 +106,28 @@ TEST_F(ModeTest, OtherScreensKeepTheThemeAndTheSameModeRestarts)
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].plMode, plMoRudi);
     EXPECT_EQ(seen[1].plMode, plMoEegg);
+}
+
+// Text from files is bytes, not always UTF-8: the state dump and the
+// recording's hash take every byte value, and the hash still tells such
+// bytes apart.
+TEST(StateDump, AnyBytesDumpAndHash)
+{
+    playerStr = "SCOUT\xC9";
+    lines = {TLine{std::string(39, 'x') + "\xC3", TVector{11, 700}}}; // a cut character
+    uint64_t hash = 0;
+    ASSERT_NO_THROW(hash = StateHash());
+    EXPECT_EQ(StateHash(), hash) << "the same state hashes the same";
+    playerStr = "SCOUT\xCA";
+    EXPECT_NE(StateHash(), hash) << "the bytes themselves are hashed";
+    nlohmann::json dump;
+    ASSERT_NO_THROW(dump = nlohmann::json::parse(DumpState().dump(2)));
+    EXPECT_EQ(dump["game"]["playerStr"], "SCOUT\xEF\xBF\xBD");
+    EXPECT_EQ(dump["credits"]["lines"][0]["str"], std::string(39, 'x') + "\xEF\xBF\xBD");
+    playerStr = "SCOUT\xC3\x89"; // valid UTF-8 stays as it is
+    EXPECT_EQ(DumpState()["game"]["playerStr"], "SCOUT\xC3\x89");
+    playerStr.clear();
+    lines.clear();
 }
 
 } // namespace

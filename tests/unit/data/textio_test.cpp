@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <iterator>
 #include <sstream>
 #include <string>
 
 #include "harness.h"
+#include "storage.h"
 #include "textio.h"
 
 namespace {
@@ -160,6 +163,22 @@ TEST(TextReader, BinaryGarbageNeverReadsPastAField)
     EXPECT_LT(reads, 100000);
 }
 
+// A file of one endless word cannot grow a field: a word keeps its first
+// kWordCapacity characters, is read to its end, and the next word follows.
+TEST(TextReader, AWordKeepsAtMostItsCapacity)
+{
+    const std::string huge(3'000'000, '7');
+    Input in(huge + "\r\n" + "1.5" + std::string(80, '0') + " 12\r\nTRUE" + std::string(70, 'E'));
+    const std::string word = in.reader.ReadWord();
+    EXPECT_EQ(word, huge.substr(0, TextReader::kWordCapacity));
+    EXPECT_EQ(in.reader.ReadReal(), 0.0f) << "a real longer than a word holds is malformed";
+    EXPECT_EQ(in.reader.ReadCard(), 12u);
+    EXPECT_FALSE(in.reader.ReadBool());
+    EXPECT_TRUE(in.reader.Eof());
+    Input digits(std::string(200, '9'));
+    EXPECT_EQ(digits.reader.ReadCard(), 4294967295u) << "saturates as before";
+}
+
 TEST(TextWriter, WritesCrLfRightAlignedNumbersBooleansAndReals)
 {
     std::ostringstream out;
@@ -193,30 +212,77 @@ TEST(TextWriter, RealsReadBackToTheNearestThousandth)
     }
 }
 
-TEST(WriteFileAtomically, ReplacesTheWholeFileAndLeavesNoTemporary)
+int FilesIn(const std::filesystem::path& folder)
+{
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
+        ++files;
+    }
+    return files;
+}
+
+TEST(SaveFile, ReplacesTheWholeFileAndLeavesNoTemporary)
 {
     harness::TempDir dir;
     const auto path = (dir / "table.list").string();
     harness::WriteFile(path, "an old and rather longer content\r\n");
-    ASSERT_TRUE(WriteFileAtomically(path, "new\r\n"));
+    std::string seen;
+    ASSERT_TRUE(SaveFile(path, [&seen](std::istream* current) {
+        seen = current ? std::string(std::istreambuf_iterator<char>(*current), {}) : "none";
+        return std::string("new\r\n");
+    }));
+    EXPECT_EQ(seen, "an old and rather longer content\r\n") << "the present text, read under lock";
     EXPECT_EQ(harness::ReadFile(path), "new\r\n");
-    int files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-        ++files;
-    }
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(FilesIn(dir.path()), 1);
+    // A new file is made; an empty one counts as no text.
+    const auto fresh = (dir / "fresh.list").string();
+    ASSERT_TRUE(SaveFile(fresh, [&seen](std::istream* current) {
+        seen = current ? "some" : "none";
+        return std::string("x");
+    }));
+    EXPECT_EQ(seen, "none");
+    EXPECT_EQ(harness::ReadFile(fresh), "x");
 }
 
-TEST(WriteFileAtomically, FailureLeavesTheOldFileUntouched)
+TEST(SaveFile, FailureLeavesTheOldThingUntouched)
 {
     harness::TempDir dir;
-    // The target is a non-empty folder: the rename cannot replace it.
+    // A folder or a named pipe is never replaced, and a pipe never stalls the save.
     std::filesystem::create_directories(dir / "blocked.list" / "inner");
-    EXPECT_FALSE(WriteFileAtomically((dir / "blocked.list").string(), "x"));
+    EXPECT_FALSE(SaveFile((dir / "blocked.list").string(), "x"));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "blocked.list" / "inner"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "blocked.list.tmp"));
+    ASSERT_EQ(mkfifo((dir / "pipe.list").c_str(), 0666), 0);
+    EXPECT_FALSE(SaveFile((dir / "pipe.list").string(), "x"));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir / "pipe.list"));
+    EXPECT_EQ(FilesIn(dir.path()), 2) << "no temporary file is left";
     // A folder that does not exist cannot take the file.
-    EXPECT_FALSE(WriteFileAtomically((dir / "missing" / "f.list").string(), "x"));
+    EXPECT_FALSE(SaveFile((dir / "missing" / "f.list").string(), "x"));
+    // A link loop names no file.
+    std::filesystem::create_symlink("loop.list", dir / "loop.list");
+    EXPECT_FALSE(SaveFile((dir / "loop.list").string(), "x"));
+}
+
+TEST(SaveFile, WritesThroughSymbolicLinksAndKeepsThem)
+{
+    harness::TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directories(dir / "real");
+    fs::create_directories(dir / "links");
+    harness::WriteFile(dir / "real" / "table.list", "old");
+    // links/b -> ../real/table.list (relative), links/a -> links/b (absolute).
+    fs::create_symlink("../real/table.list", dir / "links" / "b");
+    fs::create_symlink(dir / "links" / "b", dir / "links" / "a");
+    ASSERT_TRUE(SaveFile((dir / "links" / "a").string(), "new"));
+    EXPECT_TRUE(fs::is_symlink(dir / "links" / "a"));
+    EXPECT_TRUE(fs::is_symlink(dir / "links" / "b"));
+    EXPECT_EQ(harness::ReadFile(dir / "real" / "table.list"), "new");
+    EXPECT_EQ(FilesIn(dir / "real"), 1);
+    EXPECT_EQ(FilesIn(dir / "links"), 2);
+    // A link to a file not yet made makes it.
+    fs::create_symlink("../real/later.list", dir / "links" / "c");
+    ASSERT_TRUE(SaveFile((dir / "links" / "c").string(), "made"));
+    EXPECT_TRUE(fs::is_symlink(dir / "links" / "c"));
+    EXPECT_EQ(harness::ReadFile(dir / "real" / "later.list"), "made");
 }
 
 } // namespace

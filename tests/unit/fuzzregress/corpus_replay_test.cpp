@@ -37,9 +37,9 @@ bool HasLineEnd(const std::string& s)
 
 TEST(FuzzSeeds, EveryTargetHasSeeds)
 {
-    for (const char* target :
-         {"fuzz_enemy_class", "fuzz_boss_class", "fuzz_bullet_class", "fuzz_level",
-          "fuzz_user_settings", "fuzz_high_scores", "fuzz_credits", "fuzz_script", "fuzz_mci"}) {
+    for (const char* target : {"fuzz_enemy_class", "fuzz_boss_class", "fuzz_bullet_class",
+                               "fuzz_level", "fuzz_user_settings", "fuzz_high_scores",
+                               "fuzz_credits", "fuzz_script", "fuzz_mci", "fuzz_state_dump"}) {
         EXPECT_GE(Seeds(target).size(), 2u) << target;
     }
 }

@@ -62,6 +62,20 @@ TEST(CreditLinesCount, EighteenLinesWithoutFinalBreakGiveEighteen)
     EXPECT_EQ(ReadCreditLines(withBreak).size(), 19u);
 }
 
+TEST(CreditLinesCount, AHugeFileIsReadOnlyUpToTheLimit)
+{
+    // Far more lines than the screen reads: reading stops at the limit, so
+    // memory and the lines' positions stay bounded whatever the file holds.
+    std::string text;
+    for (size_t i = 0; i < kMaxCreditLines + 5000; ++i) {
+        text += std::to_string(i) + "\n";
+    }
+    std::istringstream in(text);
+    const auto lines = ReadCreditLines(in);
+    ASSERT_EQ(lines.size(), kMaxCreditLines);
+    EXPECT_EQ(lines.back(), std::to_string(kMaxCreditLines - 1));
+}
+
 TEST(CreditLinesCount, BinaryBytesDoNotStopTheReader)
 {
     // High bytes and NULs are kept as characters; only line ends split.

@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -218,6 +219,61 @@ TEST_F(RastrumTest, FailedLoadsLeaveAnEmptySlotThatDrawsNothing)
         DrawStretchedImage(1, 50, 50, 20, 20, 1);
         EXPECT_EQ(Ink().count, 0);
     }
+}
+
+uint32_t Crc32(const std::string& bytes)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) {
+        crc ^= b;
+        for (int k = 0; k < 8; ++k) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+std::string BigEndian(uint32_t v)
+{
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+
+// Pictures bigger than the library loads (4096 on a side, 4096 x 1024
+// pixels) are refused from their header, before any decoding; so is
+// anything that is not a regular file, without waiting for it.
+TEST_F(RastrumTest, PicturesTooBigOrNotRegularFilesAreRefused)
+{
+    struct Case
+    {
+        int w, h;
+        bool loads;
+    };
+    for (const Case& c : {Case{4097, 1, false}, Case{4096, 1, true}, Case{1, 4097, false},
+                          Case{2049, 2048, false}, Case{1024, 4096, true}}) {
+        const std::string path = Solid("big.png", c.w, c.h, 0xFF336699u);
+        LoadImage(1, path.c_str());
+        EXPECT_EQ(GetSizeX(1), c.loads ? c.w : 0) << c.w << " x " << c.h;
+        EXPECT_EQ(GetSizeY(1), c.loads ? c.h : 0) << c.w << " x " << c.h;
+    }
+    // A damaged file of a few bytes whose valid header claims 30000 x 30000.
+    const std::string ihdr =
+        "IHDR" + BigEndian(30000) + BigEndian(30000) + std::string("\x08\x06\0\0\0", 5);
+    std::string png =
+        std::string("\x89PNG\r\n\x1a\n") + BigEndian(13) + ihdr + BigEndian(Crc32(ihdr));
+    const std::string idat = "IDAT" + std::string(150, '\x55');
+    png += BigEndian(150) + idat + BigEndian(Crc32(idat));
+    const std::string damaged = (dir_ / "damaged.png").string();
+    std::ofstream(damaged, std::ios::binary) << png;
+    const std::string pipe = (dir_ / "pipe.png").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    for (const std::string& path : {damaged, pipe}) {
+        LoadImage(2, Solid("good.png", 6, 6, 0xFFFFFFFFu).c_str());
+        LoadImage(2, path.c_str());
+        EXPECT_EQ(GetSizeX(2), 0) << path;
+        EXPECT_EQ(GetSizeY(2), 0) << path;
+    }
+    fs::remove(pipe);
 }
 
 TEST_F(RastrumTest, PathsGoThroughTheResolver)
