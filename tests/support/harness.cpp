@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -143,6 +144,24 @@ RunResult GameDir::Play(const std::string& script, const std::vector<std::string
 nlohmann::json GameDir::Dump(const std::string& rel) const
 {
     return nlohmann::json::parse(Read(rel));
+}
+
+ScopedEnv::ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name)
+{
+    if (const char* old = std::getenv(name))
+        old_ = old;
+    if (value)
+        setenv(name, value->c_str(), 1);
+    else
+        unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (old_)
+        setenv(name_, old_->c_str(), 1);
+    else
+        unsetenv(name_);
 }
 
 std::string CrLf(const std::vector<std::string>& lines, bool finalLineEnd)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,20 @@ class GameDir : public TempDir
                    int timeoutSec = 120) const;
     // Reads a dump written by the script (path relative to the folder).
     nlohmann::json Dump(const std::string& rel) const;
+};
+
+// Sets an environment variable (or unsets it, for no value) for the life of the object.
+class ScopedEnv
+{
+  public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
 };
 
 // Joins lines with CR LF (the line end of the game's text files).
