@@ -56,7 +56,7 @@ struct Game
             return;
         InitModules();
         RegisterWndClass(wc);
-        TuneHeap();
+        w32::TuneHeap();
         CreateWindow(hwnd);
         SwitchOpMode(hwnd, opModeINIT);
         up = hwnd != nullptr && OperationMode == opModeMENU;

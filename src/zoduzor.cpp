@@ -82,7 +82,7 @@ bool ParseOptions(int argc, char** argv, w32::RunConfig& config, std::string& di
 
 int main(int argc, char** argv)
 {
-    TuneHeap();
+    w32::TuneHeap();
     w32::RunConfig config;
     std::string dir, trace, error;
     if (!ParseOptions(argc, argv, config, dir, trace, error)) {

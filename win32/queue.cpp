@@ -244,22 +244,11 @@ void ResetQueue()
 
 namespace w32 {
 
-uint32_t Now()
-{
-    return static_cast<uint32_t>(detail::Q().now);
-}
-
 namespace testing {
 
 void FailSetTimer(bool fail)
 {
     detail::Q().failSetTimer = fail;
-}
-
-void AdvanceClock(uint32_t ms)
-{
-    detail::TheDisplay().Wait(ms);
-    detail::Q().now += ms;
 }
 
 void InjectInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -393,16 +382,4 @@ BOOL KillTimer(HWND, UINT_PTR id)
         return FALSE;
     timers.erase(it);
     return TRUE;
-}
-
-// ---------------------------------------------------------------- clock
-void GetLocalTime(SYSTEMTIME* time)
-{
-    if (time)
-        *time = w32::AddMilliseconds(w32::detail::StartClock(), Q().now);
-}
-
-DWORD GetTickCount()
-{
-    return static_cast<DWORD>(Q().now);
 }

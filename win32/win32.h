@@ -272,7 +272,7 @@ struct RunConfig
 // malformed line or option returns false with a message naming file and line.
 bool Configure(const RunConfig& config, std::string& error);
 
-// Milliseconds since the start of the run (virtual when headless or replaying).
+// Milliseconds since the start of the run (virtual without a screen).
 uint32_t Now();
 
 // Hooks the program gives the layer for script events and recording.
@@ -284,5 +284,8 @@ void SetMessageBoxHook(std::function<void(const char* caption, const char* text)
 
 // Returns the exit code the run asked for (script quit, failed check), or -1.
 int RequestedExitCode();
+
+// Keeps large freed blocks (pictures, frame buffers) in the heap for reuse.
+void TuneHeap();
 
 } // namespace w32
