@@ -15,10 +15,6 @@ struct TLine
     TVector pos;
 };
 
-extern std::vector<TLine> lines;
-extern uint32_t numOfLines;
-extern bool done;
-
 // Reads credit lines by the file's rules (40-character lines, the read that
 // meets the end of the file counts as a line).
 std::vector<std::string> ReadCreditLines(std::istream& in);

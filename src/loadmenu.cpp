@@ -11,8 +11,10 @@
 #include "rastrum.h"
 #include "runmode.h"
 
-std::string tryText;
+namespace {
+std::string tryText; // the digits typed so far (at most 3)
 bool acceptInput = false;
+} // namespace
 
 void LoadMenuInit()
 {

@@ -17,8 +17,8 @@
 #include "win32.h"
 #include "winwrap.h"
 
-WNDCLASSA wc;
-HWND hwnd = nullptr;
+static WNDCLASSA wc;
+static HWND hwnd = nullptr;
 
 namespace {
 
