@@ -13,23 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The lines of a CR LF file.
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::string cur;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            out.push_back(cur);
-            cur.clear();
-            ++i;
-        } else {
-            cur += text[i];
-        }
-    }
-    return out;
-}
-
 std::string LevelName(int n)
 {
     std::string s = std::to_string(n);
@@ -47,7 +30,7 @@ TEST_P(ContentLevels, StartsWithItsBossClassesAndPictures)
 {
     const int n = GetParam();
     harness::GameDir dir;
-    const auto level = Lines(dir.Read("data/" + LevelName(n)));
+    const auto level = harness::Lines(dir.Read("data/" + LevelName(n)));
     ASSERT_GE(level.size(), 4u);
     // Main menu: Load, type the level, confirm; back on the menu, Play.
     std::ostringstream script;

@@ -18,16 +18,8 @@
 namespace {
 
 using harness::GameDir;
+using harness::Lines;
 namespace fs = std::filesystem;
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);)
-        out.push_back(l);
-    return out;
-}
 
 // "<ms> <MODE> <MESSAGE> ..." split into words.
 std::vector<std::vector<std::string>> TraceWords(const std::string& text)

@@ -73,6 +73,9 @@ class ScopedEnv
     std::optional<std::string> old_;
 };
 
+// The lines of a text, split at LF; a CR before the LF goes with it.
+std::vector<std::string> Lines(const std::string& text);
+
 // Joins lines with CR LF (the line end of the game's text files).
 std::string CrLf(const std::vector<std::string>& lines, bool finalLineEnd = true);
 
