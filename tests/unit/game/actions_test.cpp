@@ -1,4 +1,6 @@
 // The player's actions: shield colours, steps, shots and pause.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,16 +18,19 @@ namespace {
 namespace fs = std::filesystem;
 
 // Writes a transparent PNG of the given size and loads it into slot `number`.
+// Tests run as parallel processes: each writes files of its own.
 void LoadSizedImage(uint32_t number, int w, int h)
 {
-    const fs::path file = fs::temp_directory_path() /
-                          ("zoduzor_game_" + std::to_string(w) + "x" + std::to_string(h) + ".png");
+    const fs::path file =
+        fs::temp_directory_path() / ("zoduzor_game_" + std::to_string(getpid()) + "_" +
+                                     std::to_string(w) + "x" + std::to_string(h) + ".png");
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
     ASSERT_NE(s, nullptr);
     ASSERT_EQ(IMG_SavePNG(s, file.c_str()), 0);
     SDL_FreeSurface(s);
     SetNumberOfImages(number);
     LoadImage(number, file.c_str());
+    fs::remove(file);
     ASSERT_EQ(GetSizeX(number), w);
 }
 
