@@ -15,6 +15,7 @@
 #include "common.h"
 #include "enemydata.h"
 #include "game.h"
+#include "game_setup.h"
 #include "rastrum.h"
 #include "textio.h"
 #include "win32.h"
@@ -22,15 +23,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-void Resolve(const char* path, char* out, uint32_t outSize)
-{
-    const std::string resolved = w32::ResolvePath(path);
-    std::strncpy(out, resolved.c_str(), outSize);
-    if (outSize > 0) {
-        out[outSize - 1] = '\0';
-    }
-}
 
 void WriteText(const fs::path& path, const std::string& text)
 {
@@ -101,12 +93,8 @@ void Prepare()
 {
     static bool done = false;
     if (!done) {
-        w32::RunConfig config;
-        config.headless = true;
         std::string error;
-        w32::Configure(config, error);
-        Rastrum_BEGIN();
-        Rastrum_SetPathResolver(Resolve);
+        gamesetup::Start(error);
         done = true;
     }
 }

@@ -15,9 +15,6 @@
 #include "common.h"
 #include "enemydata.h"
 #include "game.h"
-#include "highscore.h"
-#include "loadmenu.h"
-#include "proginit.h"
 #include "rastrum.h"
 #include "win32.h"
 #include "win32_testing.h"
@@ -56,7 +53,7 @@ struct Game
             return;
         InitModules();
         RegisterWndClass(wc);
-        TuneHeap();
+        w32::TuneHeap();
         CreateWindow(hwnd);
         SwitchOpMode(hwnd, opModeINIT);
         up = hwnd != nullptr && OperationMode == opModeMENU;

@@ -10,13 +10,12 @@
 #include "textio.h"
 #include "winwrap.h"
 
+namespace {
 std::vector<TLine> lines;
 uint32_t numOfLines = 0;
 bool done = false;
-
-namespace {
 constexpr size_t kLineCapacity = 40;
-}
+} // namespace
 
 std::vector<std::string> ReadCreditLines(std::istream& in)
 {

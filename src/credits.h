@@ -15,10 +15,6 @@ struct TLine
     TVector pos;
 };
 
-extern std::vector<TLine> lines;
-extern uint32_t numOfLines;
-extern bool done;
-
 // The most lines the screen reads from its file. Lines rise 100 pixels a
 // second, 40 pixels apart: the last of them comes into view after more than
 // an hour, and their positions stay far from the limits of TVector.

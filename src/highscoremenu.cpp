@@ -7,7 +7,6 @@
 #include "highscore.h"
 #include "menupattern.h"
 #include "rastrum.h"
-#include "runmode.h"
 
 namespace HighScoreMenu {
 

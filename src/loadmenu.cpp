@@ -12,8 +12,10 @@
 #include "runmode.h"
 #include "storage.h"
 
-std::string tryText;
+namespace {
+std::string tryText; // the digits typed so far (at most 3)
 bool acceptInput = false;
+} // namespace
 
 void LoadMenuInit()
 {

@@ -7,7 +7,6 @@
 #include "menupattern.h"
 #include "rastrum.h"
 #include "runmode.h"
-#include "sounds.h"
 
 namespace MainMenu {
 

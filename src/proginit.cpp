@@ -4,7 +4,9 @@
 
 #include "common.h"
 
+namespace {
 bool startup = true;
+}
 
 void ProgInitInit()
 {

@@ -3,7 +3,5 @@
 
 #include "win32.h"
 
-extern bool startup;
-
 void ProgInitInit();
 LRESULT WndProcInit(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

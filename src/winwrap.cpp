@@ -1,7 +1,5 @@
 // The window class, the window, the message loop, timers, errors and the
 // dispatch of every message to the procedure of the active screen.
-#include <malloc.h>
-
 #include "winwrap.h"
 
 #include <algorithm>
@@ -156,16 +154,6 @@ void RaiseFatalError(HWND hwnd, const char* message)
 void WinWrapInit()
 {
     RegisterCustomMessages();
-}
-
-void TuneHeap()
-{
-    // Screens allocate and free their pictures and frame buffers (2 MB each)
-    // at every change of screen and level. Served from fresh memory mappings,
-    // every page of them faults in again; kept in the heap they are reused
-    // (this halves the time of a level start).
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    mallopt(M_TRIM_THRESHOLD, 128 << 20);
 }
 
 namespace {

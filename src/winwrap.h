@@ -23,5 +23,3 @@ void WinWrapInit();
 // (resolving paths as the layer does), level choice, high scores, the play
 // screen, the start-up screen, this module, Common.
 void InitModules();
-// Keeps large freed blocks (pictures, frame buffers) in the heap for reuse.
-void TuneHeap();

@@ -21,8 +21,8 @@
 #include "winwrap.h"
 #include "zoduzor_build_info.h"
 
-WNDCLASSA wc;
-HWND hwnd = nullptr;
+static WNDCLASSA wc;
+static HWND hwnd = nullptr;
 
 namespace {
 
@@ -178,7 +178,7 @@ void FromStartFolder(std::string& file)
 
 int main(int argc, char** argv)
 {
-    TuneHeap();
+    w32::TuneHeap();
     w32::RunConfig config;
     std::string dir, trace, error;
     switch (ParseOptions(argc, argv, config, dir, trace, error)) {

@@ -1,6 +1,5 @@
 // Puts screenshots side by side, scaled to half size, into one PNG.
 //   contact_sheet OUT.png COLUMNS IN1.png IN2.png ...
-// Build: g++ -std=c++20 -O2 contact_sheet.cpp $(pkg-config --cflags --libs sdl2 SDL2_image)
 #include <cstdio>
 #include <cstdlib>
 #include <vector>

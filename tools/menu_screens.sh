@@ -121,9 +121,8 @@ for s in main_menu options key_settings high_scores level_choice credits \
          panel_full panel_empty; do
     cp "$work/$s.png" "$out/$s.png"
 done
-g++ -std=c++20 -O2 -o "$work/contact_sheet" "$root/tools/contact_sheet.cpp" \
-    $(pkg-config --cflags --libs sdl2 SDL2_image)
-"$work/contact_sheet" "$out/contact-sheet.png" 4 \
+cmake --build "$build" --target contact_sheet >/dev/null
+"$build/contact_sheet" "$out/contact-sheet.png" 4 \
     "$out/main_menu.png" "$out/options.png" "$out/key_settings.png" \
     "$out/high_scores.png" "$out/level_choice.png" "$out/credits.png" \
     "$out/game_announcement.png" "$out/game_play.png" "$out/game_pause.png" \

@@ -1,11 +1,80 @@
-// Shared between the sources of the Win32 layer only.
+// Shared between the sources of the Win32 layer only: what each of its
+// files offers the others.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "display.h"
+#include "win32.h"
+
+// A window: its procedure, whether it waits for a paint, and how the display shows it.
+struct HWND__
+{
+    WNDPROC proc = nullptr;
+    bool invalid = false;
+    bool destroyed = false;
+    std::unique_ptr<w32::detail::Surface> surface;
+    HDC__ dc{};
+};
 
 namespace w32::detail {
 
-// Sound: whether a device may be opened at all, the command log, a fresh start.
+// ---------------------------------------------------------------- windows (window.cpp)
+// The first window not destroyed, or null.
+HWND MainWindow();
+bool IsWindowHandle(HWND h);
+// The frame the window shows (800 x 700 ARGB), empty before the first present.
+const std::vector<uint32_t>& Frame();
+void ResetWindows();
+
+// ---------------------------------------------------------------- messages (queue.cpp)
+// The instant of the message being handled: milliseconds since the start of the run.
+uint64_t Instant();
+void SetInstant(uint64_t t);
+// Queues an input message stamped `t`, in time order. `translate`: whether
+// TranslateMessage makes a character of it (a script brings its own).
+void QueueInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, uint64_t t, bool translate);
+void ResetQueue();
+
+// ---------------------------------------------------------------- run modes (runmodes.cpp)
+// The time of the next script event, kNever when there is none.
+uint64_t ScriptDue();
+// Whether the next script event shows the window (a screenshot).
+bool ScriptShowsFrame();
+// Runs the next script event: its input is queued, anything else acts at once.
+void RunScriptEvent();
+// The instant the run ends at, kNever when it has no limit.
+uint64_t TimeLimit();
+// Whether every timer tick is wanted at its time, however late (a script or a recording).
+bool KeepsEveryTick();
+// Ends the run with the exit code (the first request holds).
+void EndRun(int code);
+// The date and time of the start of the run.
+const SYSTEMTIME& StartClock();
+// Tells the program of a message box.
+void NoteMessageBox(const char* caption, const char* text);
+// The state hash, and whether a game is being played now.
+uint64_t StateHash();
+bool Playing();
+
+// ---------------------------------------------------------------- recording (recording.cpp)
+// Starts a recording at the given clock; false when it cannot be written.
+bool OpenRecording(const std::string& path, const SYSTEMTIME& clock);
+bool Recording();
+void CloseRecording();
+void RecordLine(uint64_t t, const std::string& text);
+// Records an input message as it is delivered.
+void RecordInput(const MSG& m);
+// Records the state checks due before a message stamped `t`.
+void RecordChecks(uint64_t t, bool isTick);
+// A hash as recordings and scripts write it: 16 hexadecimal digits.
+std::string Hex(uint64_t v);
+
+// ---------------------------------------------------------------- sound (mci.cpp)
+// Whether a device may be opened at all, the command log, a fresh start.
 void MciSetDeviceAllowed(bool allowed);
 bool MciOpenLog(const std::string& path, std::string& error);
 void MciReset();

@@ -289,9 +289,8 @@ struct RunConfig
 // Sets the run mode before any window exists. Parses the script; on a
 // malformed line or option returns false with a message naming file and line.
 bool Configure(const RunConfig& config, std::string& error);
-bool IsHeadless();
 
-// Milliseconds since the start of the run (virtual when headless or replaying).
+// Milliseconds since the start of the run (virtual without a screen).
 uint32_t Now();
 
 // Hooks the program gives the layer for script events and recording.
@@ -301,8 +300,10 @@ void SetPlayingHook(
     std::function<bool()> hook); // true while a game is being played (recording writes checks then)
 void SetMessageBoxHook(std::function<void(const char* caption, const char* text)> hook);
 
-// Whether the last message box could be shown (a window system exists).
 // Returns the exit code the run asked for (script quit, failed check), or -1.
 int RequestedExitCode();
+
+// Keeps large freed blocks (pictures, frame buffers) in the heap for reuse.
+void TuneHeap();
 
 } // namespace w32

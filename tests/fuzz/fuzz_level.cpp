@@ -8,7 +8,6 @@
 #include "enemydata.h"
 #include "fuzz_support.h"
 #include "game.h"
-#include "rastrum.h"
 #include "win32_testing.h"
 
 namespace {

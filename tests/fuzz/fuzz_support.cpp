@@ -7,25 +7,13 @@
 #include <filesystem>
 
 #include "common.h"
-#include "enemydata.h"
-#include "rastrum.h"
-#include "win32.h"
+#include "game_setup.h"
 
 namespace fuzz {
 
 namespace {
 
 std::string scratch;
-
-void Resolve(const char* path, char* out, uint32_t outSize)
-{
-    const std::string resolved = w32::ResolvePath(path);
-    if (outSize == 0) {
-        return;
-    }
-    std::strncpy(out, resolved.c_str(), outSize);
-    out[outSize - 1] = '\0';
-}
 
 } // namespace
 
@@ -34,14 +22,6 @@ void Setup()
     if (!scratch.empty()) {
         return;
     }
-    w32::RunConfig config;
-    config.headless = true;
-    std::string error;
-    if (!w32::Configure(config, error)) {
-        Fail(__FILE__, __LINE__, "headless layer", error);
-    }
-    Rastrum_BEGIN();
-    Rastrum_SetPathResolver(Resolve);
     char pattern[] = "/tmp/zoduzor-fuzz-XXXXXX";
     const char* made = mkdtemp(pattern);
     if (!made) {
@@ -49,7 +29,10 @@ void Setup()
     }
     scratch = made;
     std::filesystem::current_path(scratch);
-    CommonInit();
+    std::string error;
+    if (!gamesetup::Start(error)) {
+        Fail(__FILE__, __LINE__, "headless layer", error);
+    }
     PlayMode = plMoNorm;
 }
 
@@ -60,13 +43,7 @@ const std::string& ScratchDir()
 
 void ClearGameData()
 {
-    p1E.clear();
-    p1Be.clear();
-    p1Bp.clear();
-    p1EC.clear();
-    p1BC.clear();
-    InitGraphics(0);
-    numOfImg = 0;
+    gamesetup::ClearGameData();
 }
 
 std::string FirstLine(std::string_view text, size_t capacity)

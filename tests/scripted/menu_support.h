@@ -54,6 +54,7 @@ inline fs::path CiPath(const fs::path& root, const std::string& rel)
 inline void WritePng(const fs::path& file, int w, int h, Uint8 r = 40, Uint8 g = 160, Uint8 b = 40)
 {
     fs::create_directories(file.parent_path());
+    harness::Unshare(file);
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
     SDL_FillRect(s, nullptr, SDL_MapRGBA(s->format, r, g, b, 255));
     IMG_SavePNG(s, file.string().c_str());

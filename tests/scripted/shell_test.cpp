@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,15 +18,8 @@
 namespace {
 
 using harness::GameDir;
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);)
-        out.push_back(l);
-    return out;
-}
+using harness::Lines;
+namespace fs = std::filesystem;
 
 // "<ms> <MODE> <MESSAGE> ..." split into words.
 std::vector<std::vector<std::string>> TraceWords(const std::string& text)
@@ -123,6 +118,15 @@ TEST(Shell, BadScriptsAndOptionsStopBeforeTheStart)
     EXPECT_NE(opt.err.find("--sideways"), std::string::npos) << opt.err;
     EXPECT_EQ(g.Play("100 quit\n", {"--max-time", "soon"}).exitCode, 2);
     EXPECT_EQ(g.Play("100 quit\n", {"--clock", "yesterday"}).exitCode, 2);
+
+    // A folder is no script: it is refused as an unreadable file is.
+    fs::create_directory(g / "folder.script");
+    auto folder = harness::Run(
+        ZODUZOR_BINARY, {"--dir", g.str(), "--headless", "--script", g.str() + "/folder.script"},
+        g.str());
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_NE(folder.err.find("folder.script:0: cannot read the script"), std::string::npos)
+        << folder.err;
 }
 
 TEST(Shell, AScreenshotIsTheWholeClientArea)
@@ -146,22 +150,49 @@ TEST(Shell, AScreenshotIsTheWholeClientArea)
     SDL_FreeSurface(s);
 }
 
-TEST(Shell, WithoutADisplayTheWindowFailsFatally)
+// Without a display, a window that would show nowhere counts as a window
+// that could not be made, unless the user named that video driver.
+struct NoDisplayCase
+{
+    const char* name;
+    std::optional<std::string> videoDriver; // SDL_VIDEODRIVER
+    bool fails;
+};
+
+class NoDisplay : public ::testing::TestWithParam<NoDisplayCase>
+{
+};
+
+TEST_P(NoDisplay, TheWindowFailsFatallyUnlessAnInvisibleDriverIsNamed)
 {
     GameDir g;
-    const char* saved = std::getenv("DISPLAY");
-    const std::string keep = saved ? saved : "";
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    auto r = harness::Run(ZODUZOR_BINARY, {"--dir", g.str(), "--max-time", "1000"}, g.str());
-    unsetenv("SDL_VIDEODRIVER");
-    if (saved)
-        setenv("DISPLAY", keep.c_str(), 1);
+    harness::ScopedEnv display("DISPLAY", std::nullopt);
+    harness::ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
+    harness::ScopedEnv video("SDL_VIDEODRIVER", GetParam().videoDriver);
+    harness::ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
+    g.Write("test.script", "2500 quit\n");
+    const auto start = std::chrono::steady_clock::now();
+    auto r = harness::Run(
+        ZODUZOR_BINARY,
+        {"--dir", g.str(), "--script", g.str() + "/test.script", "--max-time", "10000"}, g.str());
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+    if (!GetParam().fails) {
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return;
+    }
     EXPECT_EQ(r.exitCode, 9) << r.err;
-    EXPECT_NE(r.err.find("Fatal Error: Window Creation failed"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Fatal Error: Window Creation failed (no display: "), std::string::npos)
+        << r.err;
+    EXPECT_LT(ms, 2000) << "the program did not give up at once";
 }
+
+INSTANTIATE_TEST_SUITE_P(Shell, NoDisplay,
+                         ::testing::Values(NoDisplayCase{"X11", "x11", true},
+                                           NoDisplayCase{"WhateverSdlPicks", std::nullopt, true},
+                                           NoDisplayCase{"OffscreenByName", "offscreen", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Shell, AWrongCheckStopsTheRunNamingTheTime)
 {

@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -33,6 +36,7 @@ void WriteFile(const fs::path& path, const std::string& contents)
 {
     if (path.has_parent_path())
         fs::create_directories(path.parent_path());
+    Unshare(path);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << contents;
 }
@@ -104,15 +108,70 @@ TempDir::~TempDir()
     fs::remove_all(path_, ec);
 }
 
+namespace {
+
+struct stat StatOf(const fs::path& file)
+{
+    struct stat st
+    {
+    };
+    if (stat(file.c_str(), &st) != 0)
+        st = {};
+    return st;
+}
+
+int64_t Modified(const struct stat& st)
+{
+    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+} // namespace
+
 GameDir::GameDir(bool withDefaultContent)
 {
-    if (withDefaultContent) {
-        const fs::path src = fs::path(ZODUZOR_SOURCE_DIR) / "game";
-        for (const char* sub : {"data", "res"}) {
-            if (fs::exists(src / sub))
-                fs::copy(src / sub, path() / sub, fs::copy_options::recursive);
+    if (!withDefaultContent)
+        return;
+    const fs::path src = fs::path(ZODUZOR_SOURCE_DIR) / "game";
+    fs::copy(src / "data", path() / "data", fs::copy_options::recursive);
+    // The pictures and sounds are linked, not copied: most tests only read them.
+    for (const auto& e : fs::recursive_directory_iterator(src / "res")) {
+        const fs::path to = path() / "res" / fs::relative(e.path(), src / "res");
+        if (e.is_directory()) {
+            fs::create_directories(to);
+            continue;
+        }
+        std::error_code ec;
+        fs::create_hard_link(e.path(), to, ec);
+        if (ec) {
+            fs::copy_file(e.path(), to);
+            continue;
+        }
+        const struct stat st = StatOf(e.path());
+        shared_.push_back({e.path(), Modified(st), st.st_mode});
+    }
+}
+
+GameDir::~GameDir()
+{
+    for (const Shared& s : shared_) {
+        const struct stat st = StatOf(s.source);
+        if (Modified(st) != s.modified || st.st_mode != s.mode) {
+            std::fprintf(stderr,
+                         "harness: the test changed the shared content file %s through its "
+                         "link; replace a file of res/ (Unshare) instead of writing it\n",
+                         s.source.c_str());
+            std::abort();
         }
     }
+}
+
+void Unshare(const fs::path& file)
+{
+    struct stat st
+    {
+    };
+    if (lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1)
+        fs::remove(file);
 }
 
 void GameDir::Write(const std::string& rel, const std::string& contents) const
@@ -143,6 +202,36 @@ RunResult GameDir::Play(const std::string& script, const std::vector<std::string
 nlohmann::json GameDir::Dump(const std::string& rel) const
 {
     return nlohmann::json::parse(Read(rel));
+}
+
+ScopedEnv::ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name)
+{
+    if (const char* old = std::getenv(name))
+        old_ = old;
+    if (value)
+        setenv(name, value->c_str(), 1);
+    else
+        unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (old_)
+        setenv(name_, old_->c_str(), 1);
+    else
+        unsetenv(name_);
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 std::string CrLf(const std::vector<std::string>& lines, bool finalLineEnd)

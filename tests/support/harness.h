@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,11 +42,16 @@ class TempDir
     fs::path path_;
 };
 
-// A game folder: a copy of the default content (game/), which tests may change.
+// A game folder with the default content (game/), which tests may change:
+// a copy of data/, and res/ linked file by file to the shared, read-only
+// pictures and sounds. A file of res/ is replaced, never written in place
+// (WriteFile and Unshare see to it); the folder checks at its end that no
+// shared file was changed.
 class GameDir : public TempDir
 {
   public:
     explicit GameDir(bool withDefaultContent = true);
+    ~GameDir();
     // Writes a file relative to the folder (creating folders); text as given.
     void Write(const std::string& rel, const std::string& contents) const;
     std::string Read(const std::string& rel) const;
@@ -56,12 +62,43 @@ class GameDir : public TempDir
                    int timeoutSec = 120) const;
     // Reads a dump written by the script (path relative to the folder).
     nlohmann::json Dump(const std::string& rel) const;
+
+  private:
+    struct Shared
+    {
+        fs::path source;
+        int64_t modified;
+        uint32_t mode;
+    };
+    std::vector<Shared> shared_;
 };
+
+// Makes a file that is linked to the shared content this folder's own to
+// write: the link goes (nothing happens to any other file).
+void Unshare(const fs::path& file);
+
+// Sets an environment variable (or unsets it, for no value) for the life of the object.
+class ScopedEnv
+{
+  public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// The lines of a text, split at LF; a CR before the LF goes with it.
+std::vector<std::string> Lines(const std::string& text);
 
 // Joins lines with CR LF (the line end of the game's text files).
 std::string CrLf(const std::vector<std::string>& lines, bool finalLineEnd = true);
 
 std::string ReadFile(const fs::path& path);
+// Writes a file whole, replacing a file linked to the shared content.
 void WriteFile(const fs::path& path, const std::string& contents);
 
 } // namespace harness

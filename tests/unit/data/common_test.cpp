@@ -377,7 +377,7 @@ class SoundTest : public ScratchTest
         datatest::LogSoundCommands("");
         ScratchTest::TearDown();
     }
-    std::vector<std::string> Sent() const { return datatest::Lines(harness::ReadFile(log)); }
+    std::vector<std::string> Sent() const { return harness::Lines(harness::ReadFile(log)); }
     std::string log;
 };
 

@@ -3,38 +3,20 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <cstring>
-#include <sstream>
-
 #include "common.h"
-#include "enemydata.h"
-#include "rastrum.h"
-#include "win32.h"
+#include "game_setup.h"
 
 namespace datatest {
 
 namespace {
-
-void Resolve(const char* path, char* out, uint32_t outSize)
-{
-    const std::string resolved = w32::ResolvePath(path);
-    std::strncpy(out, resolved.c_str(), outSize);
-    if (outSize > 0) {
-        out[outSize - 1] = '\0';
-    }
-}
 
 class DataEnvironment : public ::testing::Environment
 {
   public:
     void SetUp() override
     {
-        w32::RunConfig config;
-        config.headless = true;
         std::string error;
-        ASSERT_TRUE(w32::Configure(config, error)) << error;
-        Rastrum_BEGIN();
-        Rastrum_SetPathResolver(Resolve);
+        ASSERT_TRUE(gamesetup::Start(error)) << error;
     }
 };
 
@@ -47,23 +29,13 @@ void ScratchTest::SetUp()
 {
     old_ = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
-    p1E.clear();
-    p1Be.clear();
-    p1Bp.clear();
-    p1EC.clear();
-    p1BC.clear();
-    InitGraphics(0);
-    numOfImg = 0;
+    gamesetup::ClearGameData();
     PlayMode = plMoNorm;
 }
 
 void ScratchTest::TearDown()
 {
-    p1E.clear();
-    p1Be.clear();
-    p1Bp.clear();
-    p1EC.clear();
-    p1BC.clear();
+    gamesetup::ClearGameData();
     std::filesystem::current_path(old_);
 }
 
@@ -92,21 +64,8 @@ void ScratchTest::WritePng(const std::string& rel, int width, int height) const
 
 bool LogSoundCommands(const std::string& path)
 {
-    w32::RunConfig config;
-    config.headless = true;
-    config.mciLogPath = path;
     std::string error;
-    return w32::Configure(config, error);
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
+    return gamesetup::ConfigureLayer(error, path);
 }
 
 } // namespace datatest

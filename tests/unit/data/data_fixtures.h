@@ -33,6 +33,5 @@ class ScratchTest : public ::testing::Test
 // The headless layer with its sound commands logged to `path`; returns
 // false when the layer refuses.
 bool LogSoundCommands(const std::string& path);
-std::vector<std::string> Lines(const std::string& text);
 
 } // namespace datatest

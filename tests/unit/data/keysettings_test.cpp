@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data_fixtures.h"
+#include "game.h"
 #include "keySettings.h"
 #include "runmode.h"
 
@@ -74,12 +75,27 @@ TEST_F(KeyTest, FirstStartCreatesTheDefaultFile)
     EXPECT_EQ(currentPlayModeSetting, 2);
     EXPECT_EQ(mouseControl, 1);
     EXPECT_EQ(NewPlayMode(), plMoNorm);
-    EXPECT_EQ(keyset[6].actionDown, &MoveUpKeyboard);
-    EXPECT_EQ(keyset[6].actionUp, &MoveUpKeyboardUp);
-    EXPECT_EQ(keyset[3].actionDown, &SetColorB); // colour slots: red, blue, green, yellow
-    EXPECT_EQ(keyset[4].actionDown, &SetColorG);
-    EXPECT_EQ(keyset[11].actionDown, &Pause);
-    EXPECT_EQ(keyset[11].actionUp, &Nothing);
+
+    // The default keys act: the arrow moves while held, keypad 2 and 3 choose
+    // blue and green, Escape pauses on its press and does nothing on release.
+    TPlayer& ship = players[1];
+    ship = TPlayer{};
+    ship.health = {5, 5, 5, 5, 0};
+    ship.pos = MakeTVector(500, 400);
+    isPaused = false;
+    CheckKey(VK_UP, 0, true);
+    EXPECT_TRUE(ship.isMovingUp);
+    EXPECT_EQ(ship.pos.y, 395);
+    CheckKey(VK_UP, 0, false);
+    EXPECT_FALSE(ship.isMovingUp);
+    CheckKey(VK_NUMPAD2, 0, true);
+    EXPECT_EQ(ship.col, blue);
+    CheckKey(VK_NUMPAD3, 0, true);
+    EXPECT_EQ(ship.col, green);
+    CheckKey(VK_ESCAPE, 0, true);
+    CheckKey(VK_ESCAPE, 0, false);
+    EXPECT_TRUE(isPaused);
+    isPaused = false;
 }
 
 TEST_F(KeyTest, OtherSpacingAndLineEndsReadAlike)

@@ -8,6 +8,7 @@
 #include "game.h"
 #include "runmode.h"
 #include "win32.h"
+#include "winwrap.h"
 
 namespace {
 
@@ -39,10 +40,7 @@ class ModeTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        WM_C_OPMO_BEGIN = RegisterWindowMessageA("Begin Operation Mode");
-        WM_C_OPMO_END = RegisterWindowMessageA("End Operation Mode");
-        WM_C_PLMO_BEGIN = RegisterWindowMessageA("Begin Play Mode");
-        WM_C_PLMO_END = RegisterWindowMessageA("Begin End Mode");
+        RegisterCustomMessages();
         static bool registered = false;
         if (!registered) {
             WNDCLASSA wc{};

@@ -1,6 +1,7 @@
 // The player's actions: shield colours, steps, shots and pause.
-#include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
@@ -17,9 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // Writes a transparent PNG of the given size and loads it into slot `number`.
+// Tests run as parallel processes: each writes files of its own.
 void LoadSizedImage(uint32_t number, int w, int h)
 {
-    // Named by process: the test cases run side by side in separate processes.
     const fs::path file =
         fs::temp_directory_path() / ("zoduzor_game_" + std::to_string(getpid()) + "_" +
                                      std::to_string(w) + "x" + std::to_string(h) + ".png");

@@ -12,6 +12,7 @@
 
 #include "common.h"
 #include "game.h"
+#include "game_setup.h"
 #include "harness.h"
 #include "keySettings.h"
 #include "rastrum.h"
@@ -21,12 +22,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-void Resolve(const char* path, char* out, uint32_t outSize)
-{
-    const std::string r = w32::ResolvePath(path);
-    std::snprintf(out, outSize, "%s", r.c_str());
-}
 
 size_t CountFiles(const fs::path& dir, const std::string& ext)
 {
@@ -47,14 +42,8 @@ class LevelStart : public ::testing::Test
     {
         before = fs::current_path();
         fs::current_path(dir.path());
-        w32::RunConfig config;
-        config.headless = true;
         std::string error;
-        ASSERT_TRUE(w32::Configure(config, error)) << error;
-        Rastrum_BEGIN();
-        Rastrum_SetPathResolver(Resolve);
-        GameInit();
-        CommonInit();
+        ASSERT_TRUE(gamesetup::Start(error)) << error;
         LoadUserSettings();
         InitPlayers();
     }

@@ -19,6 +19,7 @@
 #include "common.h"
 #include "enemydata.h"
 #include "game.h"
+#include "game_setup.h"
 #include "harness.h"
 #include "rastrum.h"
 #include "win32.h"
@@ -27,26 +28,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Resolve(const char* path, char* out, uint32_t outSize)
-{
-    const std::string resolved = w32::ResolvePath(path);
-    std::strncpy(out, resolved.c_str(), outSize);
-    if (outSize > 0) {
-        out[outSize - 1] = '\0';
-    }
-}
-
 class HeadlessEnvironment : public ::testing::Environment
 {
   public:
     void SetUp() override
     {
-        w32::RunConfig config;
-        config.headless = true;
         std::string error;
-        ASSERT_TRUE(w32::Configure(config, error)) << error;
-        Rastrum_BEGIN();
-        Rastrum_SetPathResolver(Resolve);
+        ASSERT_TRUE(gamesetup::Start(error)) << error;
     }
 };
 
@@ -103,13 +91,7 @@ class RoundTrip : public ::testing::Test
     }
     static void Reset()
     {
-        p1E.clear();
-        p1Be.clear();
-        p1Bp.clear();
-        p1EC.clear();
-        p1BC.clear();
-        InitGraphics(0);
-        numOfImg = 0;
+        gamesetup::ClearGameData();
         PlayMode = plMoNorm;
     }
 

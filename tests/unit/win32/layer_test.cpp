@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <sstream>
 #include <vector>
 
@@ -418,6 +419,28 @@ TEST(Script, MalformedLinesAreNamed)
         EXPECT_EQ(err.rfind("my.script:" + std::to_string(line) + ":", 0), 0u)
             << text << " -> " << err;
     }
+}
+
+// Each character of a typed line joins the end of the input queue: a line
+// of 300,000 characters is delivered in a moment (a scan of the queue per
+// character would take minutes).
+TEST_F(Layer, ALongTypedLineIsDeliveredInLinearTime)
+{
+    harness::TempDir dir;
+    const std::string text(300000, 'x');
+    harness::WriteFile(dir / "long.script", "100 type " + text + "\n200 quit\n");
+    w32::RunConfig config;
+    config.headless = true;
+    config.scriptPath = (dir / "long.script").string();
+    std::string error;
+    ASSERT_TRUE(w32::Configure(config, error)) << error;
+    const auto start = std::chrono::steady_clock::now();
+    MSG m;
+    size_t chars = 0;
+    while (GetMessageA(&m, nullptr, 0, 0))
+        chars += m.message == WM_CHAR;
+    EXPECT_EQ(chars, text.size());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 TEST(Clock, ParsesAddsAndFormats)
