@@ -68,13 +68,7 @@ void LoadLines()
         RaiseError(nullptr, "No credits file found.");
         return;
     }
-    const std::vector<std::string> texts = ReadCreditLines(in);
-    lines.reserve(texts.size());
-    for (size_t i = 0; i < texts.size(); ++i) {
-        lines.push_back(
-            {texts[i], MakeTVector(11, kFirstLineY + kLineSpacing * static_cast<int32_t>(i))});
-    }
-    numOfLines = static_cast<uint32_t>(lines.size());
+    PlaceCreditLines(ReadCreditLines(in));
 }
 
 void OnTimer(HWND hwnd)
@@ -115,6 +109,18 @@ void PaintMenu(HWND hwnd)
 }
 
 } // namespace Credits
+
+void PlaceCreditLines(const std::vector<std::string>& texts)
+{
+    lines.clear();
+    lines.reserve(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        lines.push_back(
+            {texts[i], MakeTVector(11, Credits::kFirstLineY +
+                                           Credits::kLineSpacing * static_cast<int32_t>(i))});
+    }
+    numOfLines = static_cast<uint32_t>(lines.size());
+}
 
 namespace Credits {
 

@@ -23,4 +23,6 @@ constexpr size_t kMaxCreditLines = 10000;
 // Reads credit lines by the file's rules (40-character lines, the read that
 // meets the end of the file counts as a line), at most kMaxCreditLines.
 std::vector<std::string> ReadCreditLines(std::istream& in);
+// Puts the lines below the screen, one under the other, ready to rise.
+void PlaceCreditLines(const std::vector<std::string>& texts);
 LRESULT WndProcCred(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

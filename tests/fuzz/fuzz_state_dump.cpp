@@ -53,15 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     AddEnemyClass(RdEnemyClass(enemyFile, false), p1EC);
     std::istringstream creditsFile(take(rest.size() / 2));
     const std::vector<std::string> texts = ReadCreditLines(creditsFile);
-    lines.clear();
-    for (size_t i = 0; i < texts.size(); ++i) {
-        lines.push_back({texts[i], MakeTVector(11, 700 + 40 * static_cast<int32_t>(i))});
-    }
-    numOfLines = static_cast<uint32_t>(lines.size());
+    PlaceCreditLines(texts);
     std::istringstream tableFile(rest);
     SetHighScores(ReadHighScores(tableFile));
     playerStr = GetHighScores()[0].name;
-    levelStr = lines.front().str;
+    levelStr = texts.front();
 
     // The dump is JSON whatever the bytes, and reads back.
     const std::string dump = DumpState().dump(2);
@@ -88,8 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     playerStr.back() = '\xFE';
     FUZZ_CHECK(StateHash() != withFF, playerStr);
 
-    lines.clear();
-    numOfLines = 0;
+    PlaceCreditLines({});
     playerStr.clear();
     levelStr.clear();
     return 0;

@@ -112,7 +112,7 @@ TEST_F(ModeTest, OtherScreensKeepTheThemeAndTheSameModeRestarts)
 TEST(StateDump, AnyBytesDumpAndHash)
 {
     playerStr = "SCOUT\xC9";
-    lines = {TLine{std::string(39, 'x') + "\xC3", TVector{11, 700}}}; // a cut character
+    PlaceCreditLines({std::string(39, 'x') + "\xC3"}); // a cut character
     uint64_t hash = 0;
     ASSERT_NO_THROW(hash = StateHash());
     EXPECT_EQ(StateHash(), hash) << "the same state hashes the same";
@@ -125,7 +125,7 @@ TEST(StateDump, AnyBytesDumpAndHash)
     playerStr = "SCOUT\xC3\x89"; // valid UTF-8 stays as it is
     EXPECT_EQ(DumpState()["game"]["playerStr"], "SCOUT\xC3\x89");
     playerStr.clear();
-    lines.clear();
+    PlaceCreditLines({});
 }
 
 } // namespace
