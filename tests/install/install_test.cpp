@@ -29,35 +29,6 @@ const std::string kRecording = std::string(ZODUZOR_SOURCE_DIR) + "/tests/replays
 // The table the recorded game ends with.
 const std::string kTableStart = "ace\r\n       115\r\n\r\n         0\r\n";
 
-// Sets (or, with nullptr, removes) an environment variable for one scope;
-// the programs the tests start inherit it.
-class Env
-{
-  public:
-    Env(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~Env()
-    {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-    Env(const Env&) = delete;
-    Env& operator=(const Env&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 // A program on the PATH, or empty.
 std::string Which(const std::string& name)
 {
@@ -88,7 +59,7 @@ class Installed : public ::testing::Test
     static void SetUpTestSuite()
     {
         root_ = new TempDir;
-        Env destdir("DESTDIR", root_->str().c_str());
+        harness::ScopedEnv destdir("DESTDIR", root_->str().c_str());
         const auto r = harness::Run(
             CMAKE_COMMAND_PATH, {"--install", ZODUZOR_BUILD_DIR, "--prefix", "/usr"}, "", "", 120);
         ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
@@ -107,9 +78,9 @@ class Installed : public ::testing::Test
     harness::RunResult Play(const std::string& script) const
     {
         harness::WriteFile(home_ / "test.script", script);
-        Env h("HOME", home_.str().c_str());
-        Env xdg("XDG_DATA_HOME", (home_ / "data").c_str());
-        Env noDir("ZODUZOR_DIR", nullptr);
+        harness::ScopedEnv h("HOME", home_.str().c_str());
+        harness::ScopedEnv xdg("XDG_DATA_HOME", (home_ / "data").c_str());
+        harness::ScopedEnv noDir("ZODUZOR_DIR", std::nullopt);
         return harness::Run(Game().string(),
                             {"--headless", "--script", (home_ / "test.script").string()},
                             work_.str());
@@ -242,9 +213,9 @@ TEST_F(Installed, WithoutContentAnywhereTheGameSaysWhereItLookedAndWritesNothing
     fs::create_directories(bare / INSTALL_LIBDIR "/zoduzor");
     fs::copy_file(Usr(INSTALL_LIBDIR "/zoduzor/librastrum.so"),
                   bare / INSTALL_LIBDIR "/zoduzor/librastrum.so");
-    Env h("HOME", home_.str().c_str());
-    Env xdg("XDG_DATA_HOME", (home_ / "data").c_str());
-    Env noDir("ZODUZOR_DIR", nullptr);
+    harness::ScopedEnv h("HOME", home_.str().c_str());
+    harness::ScopedEnv xdg("XDG_DATA_HOME", (home_ / "data").c_str());
+    harness::ScopedEnv noDir("ZODUZOR_DIR", std::nullopt);
     const auto r = harness::Run((bin / "zoduzor").string(), {"--headless"}, work_.str());
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");

@@ -111,46 +111,18 @@ TEST_F(UserFolder, OverridesAddedAndRemovedWhileRunningAreSeenAtOnce)
     EXPECT_EQ(w32::ResolvePath(scout), "./res/norm/enemy/SCOUT.PNG") << "back to the install";
 }
 
-// Sets an environment variable for one scope.
-class Env
-{
-  public:
-    Env(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~Env()
-    {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-    Env(const Env&) = delete;
-    Env& operator=(const Env&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 TEST(UserDataFolder, FollowsXdgDataHomeElseTheHomeFolder)
 {
-    Env home("HOME", "/home/ann");
+    harness::ScopedEnv home("HOME", "/home/ann");
     {
-        Env xdg("XDG_DATA_HOME", "/srv/ann/data");
+        harness::ScopedEnv xdg("XDG_DATA_HOME", "/srv/ann/data");
         EXPECT_EQ(w32::UserDataFolder(), "/srv/ann/data/zoduzor");
     }
     {
-        Env xdg("XDG_DATA_HOME", "relative/data"); // to be ignored
+        harness::ScopedEnv xdg("XDG_DATA_HOME", "relative/data"); // to be ignored
         EXPECT_EQ(w32::UserDataFolder(), "/home/ann/.local/share/zoduzor");
     }
-    Env xdg("XDG_DATA_HOME", nullptr);
+    harness::ScopedEnv xdg("XDG_DATA_HOME", std::nullopt);
     EXPECT_EQ(w32::UserDataFolder(), "/home/ann/.local/share/zoduzor");
 
     harness::TempDir dir;
