@@ -22,6 +22,14 @@ struct HWND__
 
 namespace w32::detail {
 
+// ---------------------------------------------------------------- names (folder_cache.cpp)
+std::string Lower(std::string s);
+// Without regard to case; names that differ only in case keep a fixed order.
+bool LessNoCase(const std::string& a, const std::string& b);
+// Looks `part` up in folder `dir` without regard to case; among several
+// names that differ only in case the first in LessNoCase order wins.
+bool FindNoCase(const std::string& dir, const std::string& part, std::string& found);
+
 // ---------------------------------------------------------------- windows (window.cpp)
 // The first window not destroyed, or null.
 HWND MainWindow();

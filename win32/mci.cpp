@@ -2,6 +2,7 @@
 // path, several at once. Without a device the commands only keep the book.
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -143,6 +144,16 @@ Sound& Open(const std::string& file, const std::string& alias, bool onTheFly)
     return s;
 }
 
+// Only a regular file is handed to the decoder: a pipe or device named like
+// a sound would stall the game in its open.
+bool IsRegularFile(const std::string& path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 void Play(Sound& s, bool repeat)
 {
     Mci& m = M();
@@ -155,6 +166,10 @@ void Play(Sound& s, bool repeat)
     if (!EnsureDevice())
         return;
     Halt(s); // playing again starts from the beginning
+    if (!s.music && !s.chunk && !IsRegularFile(s.state.path)) {
+        s.state.playing = false;
+        return;
+    }
     // One looping track streams as music; everything else is decoded once.
     if (repeat && (!m.music || s.music)) {
         if (!s.music) {

@@ -1,6 +1,7 @@
 // The Win32 layer: message order, sending, registered messages, timers,
 // painting, keys, paths, sounds, scripts and the clock.
 #include <SDL.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "layer_internal.h"
 #include "win32_testing.h"
 
 namespace {
@@ -363,6 +365,24 @@ TEST_F(Layer, MenuMusicPlaysOnWhenItsFileIsOpenedAgain)
     send("play Fire");
     send("play Fire");
     EXPECT_EQ(sound("Fire").starts, 2u);
+}
+
+TEST_F(Layer, APipeNamedLikeASoundIsNotWaitedFor)
+{
+    harness::TempDir dir;
+    ASSERT_EQ(mkfifo((dir / "bgm1.mp3").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((dir / "Fire.wav").c_str(), 0600), 0);
+    harness::ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
+    w32::detail::MciSetDeviceAllowed(true);
+    // Music and effects: opening either would block until a writer came.
+    mciSendStringA(("play " + dir.str() + "\\bgm1.mp3 repeat").c_str(), nullptr, 0, nullptr);
+    mciSendStringA(("open " + dir.str() + "\\Fire.wav alias Fire").c_str(), nullptr, 0, nullptr);
+    mciSendStringA("play Fire", nullptr, 0, nullptr);
+    for (const auto& s : w32::OpenSounds())
+        EXPECT_FALSE(s.playing) << s.alias;
+    mciSendStringA("close all", nullptr, 0, nullptr);
+    w32::detail::MciShutdown();
+    w32::detail::MciSetDeviceAllowed(false);
 }
 
 // ---------------------------------------------------------------- scripts and clock
