@@ -22,10 +22,11 @@ constexpr const char* kSurfaceKey = "zoduzor.surface";
 constexpr uint64_t kIndicationMs = 1000;
 
 class SdlSurface;
+// Never destroyed: windows still open at exit leave it in their destructors.
 std::vector<SdlSurface*>& Surfaces()
 {
-    static std::vector<SdlSurface*> all;
-    return all;
+    static auto* all = new std::vector<SdlSurface*>;
+    return *all;
 }
 
 // The program's icon, built in; none when it cannot be read.

@@ -81,10 +81,11 @@ struct Controls
     std::set<int> held; // scan codes of keys the layer took, while they are down
 };
 
+// Never destroyed: a window still open at exit detaches itself in its destructor.
 Controls& C()
 {
-    static Controls c;
-    return c;
+    static auto* c = new Controls;
+    return *c;
 }
 
 void Keep()
