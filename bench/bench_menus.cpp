@@ -1,6 +1,7 @@
-// CPU used by the menus while they wait and while the credits scroll: the
-// game runs in real time (in a window of SDL's offscreen driver when there
-// is no display) with a script, and its CPU time is sampled from /proc.
+// CPU used by the menus while they wait, while the credits scroll and while
+// a game is played, in a window and fullscreen: the game runs in real time
+// (in a window of SDL's offscreen driver when there is no display) with a
+// script, and its CPU time is sampled from /proc.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -28,9 +29,11 @@ using Clock = std::chrono::steady_clock;
 
 // Starts the game with the script, samples its CPU time between `fromMs`
 // and `toMs` after start and returns the share of one core used then.
-double CpuShare(const std::string& script, int fromMs, int toMs)
+double CpuShare(const std::string& script, int fromMs, int toMs, const std::string& windowCfg)
 {
     bench::Scratch scratch("cpu");
+    if (!windowCfg.empty())
+        std::ofstream(scratch.dir / "Window.cfg") << windowCfg;
     const pid_t pid = bench::StartGame(scratch.dir, script);
     const auto start = Clock::now();
     std::this_thread::sleep_until(start + std::chrono::milliseconds(fromMs));
@@ -56,11 +59,12 @@ double CpuShare(const std::string& script, int fromMs, int toMs)
     return (cpu1 - cpu0) / wall;
 }
 
-void ReportShare(benchmark::State& state, const std::string& script, int fromMs, int toMs)
+void ReportShare(benchmark::State& state, const std::string& script, int fromMs, int toMs,
+                 const std::string& windowCfg = "")
 {
     double share = 0.0;
     for (auto _ : state) {
-        share = CpuShare(script, fromMs, toMs);
+        share = CpuShare(script, fromMs, toMs, windowCfg);
         if (share < 0) {
             state.SkipWithError("the game ended before the sample was taken");
             break;
@@ -88,6 +92,27 @@ void BM_CreditsScrollingCpu(benchmark::State& state)
 void BM_OptionsIdleCpu(benchmark::State& state)
 {
     ReportShare(state, "500 click 330 420\n9000 quit\n", 2000, 7000);
+}
+
+// A game in play: the ship flies left, then right, firing, while enemies come
+// and shoot; sampled from the end of the level announcement.
+const char* const kPlayScript = "500 click 330 300\n"
+                                "700 keydown VK_SPACE\n"
+                                "800 keydown VK_LEFT\n1800 keyup VK_LEFT\n"
+                                "1800 keydown VK_RIGHT\n3200 keyup VK_RIGHT\n"
+                                "12000 quit\n";
+
+// In the window of 800 x 700.
+void BM_GameInPlayCpu(benchmark::State& state)
+{
+    ReportShare(state, kPlayScript, 3000, 8000);
+}
+
+// Fullscreen on a screen of 1920 x 1080 (a window of that size where no
+// window manager makes it fullscreen), smoothly scaled.
+void BM_GameInPlayFullscreenCpu(benchmark::State& state)
+{
+    ReportShare(state, kPlayScript, 3000, 8000, "width=1920\nheight=1080\nfullscreen=1\n");
 }
 
 void ResolveForRastrum(const char* path, char* out, uint32_t outSize)
@@ -131,6 +156,16 @@ BENCHMARK(BM_MainMenuIdleCpu)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreditsScrollingCpu)
+    ->Iterations(1)
+    ->Repetitions(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GameInPlayCpu)
+    ->Iterations(1)
+    ->Repetitions(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GameInPlayFullscreenCpu)
     ->Iterations(1)
     ->Repetitions(1)
     ->UseManualTime()

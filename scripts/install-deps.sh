@@ -12,7 +12,7 @@ play=(
 )
 rest=(
     git libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xdotool x11-utils x11-apps xauth util-linux
+    xvfb xdotool x11-utils x11-apps xauth util-linux evilwm
     clang clang-format libclang-rt-14-dev lame librsvg2-bin python3
     dpkg-dev desktop-file-utils appstream lintian
 )

@@ -53,7 +53,12 @@ constexpr const char* kHelp =
     "--dir, else from the folder the program is started in.\n"
     "Settings and high scores are kept in $XDG_DATA_HOME/zoduzor (~/.local/share/zoduzor)\n"
     "unless the content folder was named and can be written; data/ and res/ files there\n"
-    "replace the installed ones.\n";
+    "replace the installed ones.\n"
+    "\n"
+    "Keys of the window, which the game never receives: F11 or Alt+Enter fullscreen,\n"
+    "F6 sharp or smooth scaling, F7/F8 music volume down/up, F9/F10 effects volume\n"
+    "down/up, F12 mute. The window's size, scaling, fullscreen and volumes are kept in\n"
+    "Window.cfg beside the settings.\n";
 
 enum class Parsed { Run, Help, Version, Error };
 

@@ -61,10 +61,10 @@ class Display
     virtual void Wait(uint64_t ms) = 0;
     // Hands the input that arrived since the last call to the sink.
     virtual void Pump(InputSink& sink) = 0;
-    // A window with a client area of width x height; null when none can be
-    // made (Problem() says why).
-    virtual std::unique_ptr<Surface> CreateSurface(const char* title, int width, int height,
-                                                   bool topmost) = 0;
+    // A window of the class with a client area of width x height; null when
+    // none can be made (Problem() says why).
+    virtual std::unique_ptr<Surface> CreateSurface(const char* className, const char* title,
+                                                   int width, int height, bool topmost) = 0;
     // Shows a message box and waits until it is closed; false when none can be shown.
     virtual bool MessageBox(Surface* owner, const char* caption, const char* text) = 0;
     // Why no window could be shown; empty when nothing went wrong.

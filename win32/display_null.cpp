@@ -21,7 +21,7 @@ class NullDisplay final : public Display
     uint64_t Elapsed() const override { return clock_; }
     void Wait(uint64_t ms) override { clock_ = ms >= kNever - clock_ ? kNever : clock_ + ms; }
     void Pump(InputSink&) override {}
-    std::unique_ptr<Surface> CreateSurface(const char*, int, int, bool) override
+    std::unique_ptr<Surface> CreateSurface(const char*, const char*, int, int, bool) override
     {
         return std::make_unique<NullSurface>();
     }

@@ -87,5 +87,11 @@ void MciSetDeviceAllowed(bool allowed);
 bool MciOpenLog(const std::string& path, std::string& error);
 void MciReset();
 void MciShutdown();
+// The volumes of music and effects (0 to 100) and the mute, for every sound.
+void MciSetVolumes(int music, int effects, bool mute);
+
+// ---------------------------------------------------------------- the window's keys
+// (window_controls.cpp) Back to the default settings, kept nowhere.
+void ResetWindowControls();
 
 } // namespace w32::detail

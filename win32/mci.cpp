@@ -39,6 +39,8 @@ struct Mci
     // stops them.
     std::vector<Sound> closing;
     std::ofstream log;
+    int musicVolume = 100, effectsVolume = 100; // 0 to 100
+    bool mute = false;
 };
 
 Mci& M()
@@ -154,6 +156,25 @@ bool IsRegularFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// The volume of the sound's kind, in the mixer's units.
+int MixerVolume(const Sound& s)
+{
+    const Mci& m = M();
+    return m.mute ? 0 : (s.state.music ? m.musicVolume : m.effectsVolume) * MIX_MAX_VOLUME / 100;
+}
+
+// Gives the sound its kind's volume, on the mixer too when it sounds there.
+void SetVolume(Sound& s)
+{
+    s.state.volume = MixerVolume(s);
+    if (!M().deviceOpen)
+        return;
+    if (s.music)
+        Mix_VolumeMusic(s.state.volume);
+    if (s.chunk)
+        Mix_VolumeChunk(s.chunk, s.state.volume);
+}
+
 void Play(Sound& s, bool repeat)
 {
     Mci& m = M();
@@ -162,6 +183,10 @@ void Play(Sound& s, bool repeat)
         return;
     s.state.playing = true;
     s.state.repeat = repeat;
+    // Music loops, or is a track played by its file name; effects are opened
+    // under an alias and played once.
+    s.state.music = repeat || s.state.onTheFly;
+    s.state.volume = MixerVolume(s);
     ++s.state.starts;
     if (!EnsureDevice())
         return;
@@ -176,12 +201,16 @@ void Play(Sound& s, bool repeat)
             m.music = Mix_LoadMUS(s.state.path.c_str());
             s.music = m.music != nullptr;
         }
-        if (s.music && Mix_PlayMusic(m.music, -1) == 0)
-            return;
+        if (s.music) {
+            Mix_VolumeMusic(s.state.volume);
+            if (Mix_PlayMusic(m.music, -1) == 0)
+                return;
+        }
     }
     if (!s.chunk && !s.music)
         s.chunk = Mix_LoadWAV(s.state.path.c_str());
     if (s.chunk) {
+        Mix_VolumeChunk(s.chunk, s.state.volume);
         s.channel = Mix_PlayChannel(-1, s.chunk, repeat ? -1 : 0);
         if (s.channel >= 0)
             return;
@@ -243,6 +272,18 @@ bool MciOpenLog(const std::string& path, std::string& error)
         return false;
     }
     return true;
+}
+
+void MciSetVolumes(int music, int effects, bool mute)
+{
+    Mci& m = M();
+    m.musicVolume = std::clamp(music, 0, 100);
+    m.effectsVolume = std::clamp(effects, 0, 100);
+    m.mute = mute;
+    for (auto& [k, s] : m.sounds)
+        SetVolume(s);
+    for (Sound& s : m.closing)
+        SetVolume(s);
 }
 
 void MciReset()

@@ -330,6 +330,7 @@ void Reset(bool headless)
     m.playingHook = nullptr;
     m.boxHook = nullptr;
     detail::MciReset();
+    detail::ResetWindowControls();
     RunConfig c;
     c.headless = headless;
     std::string error;

@@ -1,16 +1,38 @@
 // SDL events become Windows input messages: keys as virtual keys with their
-// lParam, text as WM_CHAR, the mouse in client coordinates, the close box
-// as WM_CLOSE.
+// lParam, text as WM_CHAR, the mouse in the frame's coordinates, the close box
+// as WM_CLOSE. The window's own keys are taken first and go no further.
 #include "sdl_input.h"
 
 #include <algorithm>
 
+#include "layer_internal.h"
+#include "sdl_surface.h"
 #include "win32_testing.h"
+#include "window_controls.h"
 
 namespace w32::detail {
 
+namespace {
+
+// The frame point under a point of the window: the window's own mapping
+// where it has one, else the client area as it is. False when the point
+// lies outside the window.
+bool ToFrame(Uint32 windowId, int x, int y, POINT& p)
+{
+    bool inside = false;
+    if (FramePointOf(windowId, x, y, p, inside))
+        return inside;
+    p = {std::clamp(x, 0, kClientW - 1), std::clamp(y, 0, kClientH - 1)};
+    return x >= 0 && y >= 0 && x < kClientW && y < kClientH;
+}
+
+} // namespace
+
 void TranslateSdlEvent(const SDL_Event& ev, InputSink& sink)
 {
+    if (TakeWindowKey(ev))
+        return;
+    POINT p{};
     switch (ev.type) {
     case SDL_QUIT:
         sink.Input(WM_CLOSE, 0, 0);
@@ -32,20 +54,18 @@ void TranslateSdlEvent(const SDL_Event& ev, InputSink& sink)
         }
         break;
     case SDL_MOUSEMOTION:
-        // As on Windows, a pointer outside the client area moves nothing.
-        if (ev.motion.x < 0 || ev.motion.y < 0 || ev.motion.x >= kClientW ||
-            ev.motion.y >= kClientH)
-            break;
-        sink.Input(WM_MOUSEMOVE, 0, MAKELPARAM(ev.motion.x, ev.motion.y));
+        // As on Windows, a pointer outside the window moves nothing; over the
+        // bars around the frame it is at the frame's nearest edge.
+        if (ToFrame(ev.motion.windowID, ev.motion.x, ev.motion.y, p))
+            sink.Input(WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (ev.button.button != SDL_BUTTON_LEFT)
             break;
+        ToFrame(ev.button.windowID, ev.button.x, ev.button.y, p);
         sink.Input(ev.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP,
-                   ev.type == SDL_MOUSEBUTTONDOWN ? 1 : 0,
-                   MAKELPARAM(std::clamp(ev.button.x, 0, kClientW - 1),
-                              std::clamp(ev.button.y, 0, kClientH - 1)));
+                   ev.type == SDL_MOUSEBUTTONDOWN ? 1 : 0, MAKELPARAM(p.x, p.y));
         break;
     case SDL_MOUSEWHEEL: {
         int d = ev.wheel.y * 120;
@@ -65,3 +85,21 @@ void TranslateSdlEvent(const SDL_Event& ev, InputSink& sink)
 }
 
 } // namespace w32::detail
+
+namespace w32::testing {
+
+void FeedSdlEvent(const SDL_Event& ev)
+{
+    struct ToQueue final : detail::InputSink
+    {
+        void Input(UINT msg, WPARAM wParam, LPARAM lParam) override
+        {
+            if (HWND main = detail::MainWindow())
+                detail::QueueInput(main, msg, wParam, lParam, detail::Instant(), true);
+        }
+        void Exposed() override {}
+    } sink;
+    detail::TranslateSdlEvent(ev, sink);
+}
+
+} // namespace w32::testing

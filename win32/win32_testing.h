@@ -8,6 +8,8 @@
 
 #include "win32.h"
 
+union SDL_Event;
+
 namespace w32 {
 
 // ---------------------------------------------------------------- keyboard
@@ -66,6 +68,64 @@ bool ParseClock(const std::string& text, SYSTEMTIME& out);
 SYSTEMTIME AddMilliseconds(const SYSTEMTIME& start, uint64_t ms);
 std::string FormatClock(const SYSTEMTIME& t);
 
+// ---------------------------------------------------------------- the window
+// Where the frame sits in an area (a window's client area): sharp, at the
+// largest whole-number scale that fits (the fit when even 1 does not);
+// otherwise at the largest scale that fits. Centred, with bars around it.
+struct FrameBox
+{
+    int x = 0, y = 0, w = 0, h = 0;
+    bool operator==(const FrameBox&) const = default;
+};
+FrameBox PlaceFrame(int areaW, int areaH, bool sharp, int frameW = 800, int frameH = 700);
+// The pixel of the frame under the point (x, y) of the area; a point on the
+// bars gives the nearest point of the frame's edge.
+POINT FramePoint(const FrameBox& box, int x, int y, int frameW = 800, int frameH = 700);
+
+// The smallest client area the window can be given.
+constexpr int kMinWindowW = 400, kMinWindowH = 350;
+
+// What the window keeps between runs, in Window.cfg.
+struct WindowSettings
+{
+    int width = 800, height = 700; // the client area when not fullscreen
+    bool sharp = false;            // whole-number scales, no filtering; else smooth
+    bool fullscreen = false;
+    int music = 100, effects = 100; // 0 to 100 in steps of 10
+    bool mute = false;
+    bool operator==(const WindowSettings&) const = default;
+};
+// `key=value` lines; unknown and damaged lines are skipped (defaults stay).
+WindowSettings ParseWindowSettings(std::istream& in);
+std::string FormatWindowSettings(const WindowSettings& s);
+// Window.cfg in the user folder, else in the content folder (the working folder).
+std::string WindowSettingsPath();
+// The settings in the file; defaults when it is missing or not a plain file.
+WindowSettings LoadWindowSettings(const std::string& path);
+// Writes a temporary file and renames it over the old one; false when it cannot.
+bool SaveWindowSettings(const std::string& path, const WindowSettings& s);
+
+// The keys the window takes for itself.
+enum class WindowKey {
+    None,
+    Fullscreen,
+    Scaling,
+    MusicDown,
+    MusicUp,
+    EffectsDown,
+    EffectsUp,
+    Mute
+};
+WindowKey WindowKeyOf(int32_t sdlKeycode, bool alt);
+// What shows over the frame for a moment: a text, and a gauge of 0 to 100 (-1: none).
+struct Indication
+{
+    std::string text;
+    int value = -1;
+};
+// Changes the settings as the key says; the indication to show (empty text: none).
+Indication ApplyWindowKey(WindowKey key, WindowSettings& s);
+
 // ---------------------------------------------------------------- sound
 struct SoundState
 {
@@ -75,6 +135,8 @@ struct SoundState
     bool repeat = false;
     bool onTheFly = false; // opened by `play <path>`, freed when it ends
     uint32_t starts = 0;   // how often it began playing from its beginning
+    bool music = false;    // a loop or a track played by its file name; else an effect
+    int volume = 128;      // the mixer's volume for it, 0 to 128
 };
 // The sounds open now, in alias order.
 std::vector<SoundState> OpenSounds();
@@ -92,6 +154,8 @@ void InjectInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 const std::vector<uint32_t>& WindowFrame();
 // Whether the window is marked for painting.
 bool IsInvalid(HWND hwnd);
+// Hands an SDL event to the layer as a window's display does.
+void FeedSdlEvent(const SDL_Event& ev);
 } // namespace testing
 
 } // namespace w32

@@ -150,8 +150,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD, int, 
     w->dc.hwnd = w.get();
     const int cw = width - 2 * GetSystemMetrics(SM_CXFIXEDFRAME);
     const int ch = height - 2 * GetSystemMetrics(SM_CYFIXEDFRAME) - GetSystemMetrics(SM_CYCAPTION);
-    w->surface = TheDisplay().CreateSurface(title ? title : "", cw > 0 ? cw : kClientW,
-                                            ch > 0 ? ch : kClientH, exStyle & WS_EX_TOPMOST);
+    w->surface =
+        TheDisplay().CreateSurface(cls->first.c_str(), title ? title : "", cw > 0 ? cw : kClientW,
+                                   ch > 0 ? ch : kClientH, exStyle & WS_EX_TOPMOST);
     if (!w->surface)
         return nullptr;
     HWND h = w.get();

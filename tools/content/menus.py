@@ -136,7 +136,8 @@ def explanation(kind):
     lines = {
         "": ["CHOOSE AN ACTION", "WITH THE ARROW KEYS", "OR THE MOUSE,", "THEN PRESS ENTER", "OR CLICK IT.", "",
              "THEN PRESS THE", "NEW KEY FOR IT."],
-        "Active": ["WAITING...", "", "PRESS THE NEW KEY", "FOR THE HIGHLIGHTED", "ACTION NOW."],
+        "Active": ["WAITING...", "", "PRESS THE NEW KEY", "FOR THE HIGHLIGHTED", "ACTION NOW.", "",
+                   "F6-F12, ALT+ENTER:", "THE WINDOW'S KEYS."],
         "Fault": ["KEY IN USE!", "", "THAT KEY ALREADY", "BELONGS TO AN", "ACTION.", "",
                   "PRESS ANOTHER KEY."],
     }[kind]

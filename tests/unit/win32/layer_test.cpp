@@ -327,6 +327,66 @@ TEST_F(Layer, SoundCommandsKeepTrackWithoutADevice)
     EXPECT_TRUE(w32::OpenSounds().empty());
 }
 
+// The window's keys set the volumes of music and effects and the mute, and
+// never reach the game: no message for them, nor for the Enter of Alt+Enter.
+TEST_F(Layer, WindowKeysSetTheVolumesAndNeverReachTheGame)
+{
+    harness::TempDir dir;
+    harness::WriteFile(dir / "snd/Fire.wav", "x");
+    harness::WriteFile(dir / "snd/Boss.mp3", "x");
+    const std::string root = dir.str();
+    mciSendStringA(("open " + root + "\\snd\\Fire.wav alias Fire").c_str(), nullptr, 0, nullptr);
+    mciSendStringA("play Fire", nullptr, 0, nullptr);
+    mciSendStringA(("play " + root + "\\snd\\Boss.mp3").c_str(), nullptr, 0, nullptr);
+    auto key = [](SDL_Keycode sym, bool down, Uint16 mod = KMOD_NONE) {
+        SDL_Event ev{};
+        ev.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        ev.key.keysym.sym = sym;
+        ev.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
+        ev.key.keysym.mod = mod;
+        w32::testing::FeedSdlEvent(ev);
+    };
+    auto press = [&](SDL_Keycode sym, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            key(sym, true);
+            key(sym, false);
+        }
+    };
+    // Volume of each sound, music first (the boss track played by its file).
+    auto volumes = [] {
+        std::pair<int, int> v{-1, -1};
+        for (const auto& s : w32::OpenSounds())
+            (s.music ? v.first : v.second) = s.volume;
+        return v;
+    };
+    EXPECT_EQ(volumes(), std::make_pair(128, 128));
+    press(SDLK_F7, 3); // music 70
+    press(SDLK_F10);   // effects stay at 100
+    press(SDLK_F9, 2); // effects 80
+    EXPECT_EQ(volumes(), std::make_pair(70 * 128 / 100, 80 * 128 / 100));
+    press(SDLK_F12); // mute: both silent, whatever the volumes do meanwhile
+    press(SDLK_F8);
+    EXPECT_EQ(volumes(), std::make_pair(0, 0));
+    press(SDLK_F12);
+    EXPECT_EQ(volumes(), std::make_pair(80 * 128 / 100, 80 * 128 / 100));
+    press(SDLK_F9, 12); // no lower than 0
+    EXPECT_EQ(volumes().second, 0);
+    press(SDLK_F6);
+    press(SDLK_F11);
+    key(SDLK_RETURN, true, KMOD_LALT);
+    key(SDLK_RETURN, false); // Alt let go first: the Enter is still the window's
+    press(SDLK_a);
+    MSG m;
+    while (Pump(m) && !(m.message == WM_KEYUP && m.wParam == 'A')) {
+    }
+    std::vector<std::pair<UINT, WPARAM>> keys;
+    for (const Seen& s : seen) {
+        if (s.msg == WM_KEYDOWN || s.msg == WM_KEYUP || s.msg == WM_CHAR)
+            keys.push_back({s.msg, s.wParam});
+    }
+    EXPECT_EQ(keys, (std::vector<std::pair<UINT, WPARAM>>{{WM_KEYDOWN, 'A'}, {WM_KEYUP, 'A'}}));
+}
+
 TEST_F(Layer, MenuMusicPlaysOnWhenItsFileIsOpenedAgain)
 {
     harness::TempDir dir;

@@ -1,0 +1,147 @@
+// The renderer of a window: the GPU's where there is one, else SDL's own
+// software renderer. An OpenGL that draws on the processor (llvmpipe, as on
+// a virtual X server) costs far more than the software renderer and is
+// passed over.
+#include "present_sdl.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <string>
+
+namespace w32::detail {
+
+namespace {
+
+bool Exists(const char* path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(path, &st) == 0;
+}
+
+// Whether the machine shows any sign of a graphics device: without one, a GL
+// renderer can only draw on the processor.
+bool HasGraphicsDevice()
+{
+    return Exists("/dev/dri/renderD128") || Exists("/dev/dri/card0") || Exists("/dev/dri/card1") ||
+           Exists("/dev/nvidia0");
+}
+
+// Whether a GL renderer draws on the processor.
+bool DrawsOnProcessor(SDL_Renderer* renderer)
+{
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name)
+        return true;
+    if (std::strncmp(info.name, "opengl", 6) != 0)
+        return (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+    using GetString = const unsigned char* (*)(unsigned);
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    constexpr unsigned kGlRenderer = 0x1F01;
+    const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
+    if (!name)
+        return true;
+    const std::string n = reinterpret_cast<const char*>(name);
+    for (const char* soft : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SWR"}) {
+        if (n.find(soft) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+SDL_Renderer* CreateRenderer(SDL_Window* window)
+{
+    // A renderer the user names through SDL_RENDER_DRIVER is taken as it is.
+    const char* asked = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    if (asked && *asked)
+        return SDL_CreateRenderer(window, -1, 0);
+    if (HasGraphicsDevice()) {
+        if (SDL_Renderer* gpu = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED)) {
+            if (!DrawsOnProcessor(gpu))
+                return gpu;
+            SDL_DestroyRenderer(gpu);
+        }
+    }
+    // The software renderer draws into the window's own pixels, which must
+    // not be made through a GL renderer in turn.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+}
+
+} // namespace
+
+Presenter::Presenter(SDL_Window* window)
+{
+    renderer_ = CreateRenderer(window);
+    if (!renderer_)
+        return;
+    SDL_RendererInfo info{};
+    software_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE);
+    // The frame's alpha is always opaque: a texture without alpha is copied, not blended.
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                 kClientW, kClientH);
+    if (texture_) {
+        SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+        SDL_SetTextureScaleMode(texture_, scaleMode_);
+    }
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+}
+
+Presenter::~Presenter()
+{
+    if (texture_)
+        SDL_DestroyTexture(texture_);
+    if (renderer_)
+        SDL_DestroyRenderer(renderer_);
+}
+
+const char* Presenter::Name() const
+{
+    SDL_RendererInfo info{};
+    if (!renderer_ || SDL_GetRendererInfo(renderer_, &info) != 0 || !info.name)
+        return "";
+    return info.name;
+}
+
+void Presenter::Upload(const uint32_t* frame, Rows rows)
+{
+    if (!texture_ || rows.Empty())
+        return;
+    const SDL_Rect r{0, rows.first, kClientW, rows.last - rows.first};
+    SDL_UpdateTexture(texture_, &r, frame + static_cast<ptrdiff_t>(rows.first) * kClientW,
+                      kClientW * 4);
+}
+
+void Presenter::Show(bool sharp, const Indication& indication)
+{
+    if (!texture_)
+        return;
+    int w = 0, h = 0;
+    SDL_GetRendererOutputSize(renderer_, &w, &h);
+    const FrameBox box = PlaceFrame(w, h, sharp);
+    // Whole-number scales are drawn without filtering; any other scale is smoothed.
+    const bool whole = box.w % kClientW == 0 && box.h % kClientH == 0;
+    const SDL_ScaleMode mode = sharp && whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear;
+    if (mode != scaleMode_) {
+        scaleMode_ = mode;
+        SDL_SetTextureScaleMode(texture_, mode);
+    }
+    // The software renderer's window keeps its pixels: the bars need drawing
+    // only when the frame moved, the window lost them or an indication
+    // reached over them.
+    if (!software_ || !barsDrawn_ || !(box == lastBox_) || indicated_) {
+        SDL_RenderClear(renderer_);
+        barsDrawn_ = true;
+        lastBox_ = box;
+    }
+    const SDL_Rect dst{box.x, box.y, box.w, box.h};
+    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+    indicated_ = !indication.text.empty();
+    if (indicated_)
+        DrawOverlay(renderer_, LayOutOverlay(indication, box));
+    SDL_RenderPresent(renderer_);
+}
+
+} // namespace w32::detail
