@@ -168,6 +168,17 @@ void TraceMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     t.flush();
 }
 
+void ObserveScreenMessage(UINT msg)
+{
+    if (OperationMode != opModeGAME)
+        return;
+    if (msg == WM_C_OPMO_BEGIN) {
+        w32::GameBegins();
+    } else if (msg == WM_C_OPMO_END && isGameOver) {
+        w32::GameEnded(players[1].score, firstLevel);
+    }
+}
+
 void TraceMessageBox(const char* caption, const char* text)
 {
     auto& t = Trace();

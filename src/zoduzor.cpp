@@ -61,6 +61,7 @@ enum class Parsed { Run, Help, Version, Error };
 Parsed ParseOptions(int argc, char** argv, w32::RunConfig& config, std::string& dir,
                     std::string& trace, std::string& error)
 {
+    bool speedGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string opt = argv[i];
         auto value = [&](std::string& into) {
@@ -95,6 +96,20 @@ Parsed ParseOptions(int argc, char** argv, w32::RunConfig& config, std::string& 
         } else if (opt == "--clock") {
             if (!value(config.clock))
                 return Parsed::Error;
+        } else if (opt == "--replay") {
+            if (!value(config.replayPath))
+                return Parsed::Error;
+        } else if (opt == "--speed") {
+            std::string x;
+            if (!value(x))
+                return Parsed::Error;
+            auto r = std::from_chars(x.data(), x.data() + x.size(), config.speed);
+            if (x.empty() || r.ec != std::errc() || r.ptr != x.data() + x.size() ||
+                !(config.speed >= 0.5 && config.speed <= 4)) {
+                error = "option --speed wants a pace from 0.5 to 4, not '" + x + "'";
+                return Parsed::Error;
+            }
+            speedGiven = true;
         } else if (opt == "--max-time") {
             std::string ms;
             if (!value(ms))
@@ -109,6 +124,18 @@ Parsed ParseOptions(int argc, char** argv, w32::RunConfig& config, std::string& 
             error = "unknown option '" + opt + "'";
             return Parsed::Error;
         }
+    }
+    // A replay brings its own input and clock, and keeps nothing.
+    const bool replay = !config.replayPath.empty();
+    if (replay && (!config.scriptPath.empty() || !config.recordPath.empty() ||
+                   !config.clock.empty() || config.maxTimeGiven)) {
+        error = "--replay goes with neither --script, --record, --clock nor --max-time";
+        return Parsed::Error;
+    }
+    if (speedGiven && (!replay || config.headless)) {
+        error =
+            "--speed sets the pace of a replay watched in a window (--replay without --headless)";
+        return Parsed::Error;
     }
     return Parsed::Run;
 }
@@ -205,10 +232,14 @@ int main(int argc, char** argv)
         return 1;
     }
     if (dir.empty()) {
-        for (std::string* file :
-             {&config.scriptPath, &config.recordPath, &config.mciLogPath, &trace})
+        for (std::string* file : {&config.scriptPath, &config.recordPath, &config.mciLogPath,
+                                  &trace, &config.replayPath})
             FromStartFolder(*file);
+        std::error_code ec;
+        config.fileFolder = fs::current_path(ec).string();
     }
+    config.gameVersion = ZODUZOR_VERSION;
+    config.keepReplays = true;
     if (chdir(content.dir.c_str()) != 0) {
         std::cerr << "zoduzor: cannot change to the folder " << content.dir.string() << "\n";
         return 2;
@@ -225,6 +256,10 @@ int main(int argc, char** argv)
     // otherwise they go to the player's own folder, which may override content.
     if (!content.named || access(".", W_OK) != 0)
         w32::UseUserFolder(w32::UserDataFolder());
+    if (!w32::PreparePlayerFiles(error)) {
+        std::cerr << "zoduzor: " << error << "\n";
+        return 2;
+    }
     w32::SetMessageBoxHook(TraceMessageBox);
     w32::SetDumpHook([] { return DumpState().dump(2); });
     w32::SetHashHook(StateHash);
@@ -236,5 +271,5 @@ int main(int argc, char** argv)
     LoadUserSettings();
     SwitchOpMode(hwnd, opModeINIT);
     DisplayWindow(hwnd);
-    return MessageLoop();
+    return w32::FinishRun(MessageLoop());
 }

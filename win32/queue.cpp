@@ -186,7 +186,7 @@ Step TakeTick(MSG& out, const Ahead& a)
     const uint64_t period = std::max<uint32_t>(t.period, 1);
     t.due += period;
     // A late tick is delivered once; the ones it missed are dropped.
-    if (!KeepsEveryTick() && t.due <= a.real)
+    if (t.due <= a.real && !KeepsLateTicks(a.real - t.due))
         t.due += (a.real - t.due) / period * period + period;
     return Deliver(out, Make(nullptr, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), q.now),
                    true);
