@@ -168,7 +168,8 @@ Step TakePaint(MSG& out, const Ahead& a)
     HWND main = MainWindow();
     if (!main || !main->invalid)
         return Step::None;
-    q.now = std::max(q.now, std::min(a.real, a.tick));
+    // Never past a script event still to come, which must see its own instant.
+    q.now = std::max(q.now, std::min({a.real, a.tick, a.script}));
     return Deliver(out, Make(main, WM_PAINT, 0, 0, q.now), true);
 }
 

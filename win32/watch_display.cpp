@@ -14,6 +14,8 @@ namespace w32::detail {
 
 namespace {
 
+constexpr uint64_t kIdleMs = 250;
+
 class WatchingDisplay;
 
 class WatchedSurface final : public Surface
@@ -85,9 +87,10 @@ class WatchingDisplay final : public Display
                 StartShowing();
             return;
         }
-        // Paused or at the end: only the player's input moves anything.
+        // Paused or at the end: only the player's input moves anything. The
+        // wait is bounded, so a request to end (a signal) is seen soon.
         if (paused_ || ms == kNever || Elapsed() >= end_) {
-            inner_->Wait(kNever);
+            inner_->Wait(kIdleMs);
             return;
         }
         inner_->Wait(static_cast<uint64_t>(std::ceil(static_cast<double>(ms) / speed_)));
