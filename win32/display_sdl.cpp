@@ -241,6 +241,7 @@ class SdlDisplay final : public Display
             }
         }
         videoUp_ = true;
+        StartPads();
         return true;
     }
 

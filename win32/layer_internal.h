@@ -107,6 +107,12 @@ const ReplayPlan& ThePlan();
 // A check of a replay does not match: said on screen, or printed headless.
 void ReportMismatch(const ScriptEvent& check, uint64_t state);
 
+// ---------------------------------------------------------------- gamepads (gamepad.cpp)
+// Reads the pads in a run without a screen, once they are enabled there.
+void PumpPads(InputSink& sink);
+// No pads open, nothing held, no hook.
+void ResetPads();
+
 // ---------------------------------------------------------------- sound (mci.cpp)
 // Whether a device may be opened at all, the command log, a fresh start.
 void MciSetDeviceAllowed(bool allowed);

@@ -368,6 +368,7 @@ void Reset(bool headless)
     m.hashHook = nullptr;
     m.playingHook = nullptr;
     m.boxHook = nullptr;
+    detail::ResetPads();
     detail::MciReset();
     RunConfig c;
     c.headless = headless;

@@ -307,6 +307,17 @@ void SetPlayingHook(
     std::function<bool()> hook); // true while a game is being played (recording writes checks then)
 void SetMessageBoxHook(std::function<void(const char* caption, const char* text)> hook);
 
+// Gamepads press the keys the game would get from the keyboard: the program
+// tells what each pad action means at the moment, by the screen shown and
+// the keys of the twelve key-setting slots.
+enum class PadScreen { Menu, Play, Paused };
+struct PadContext
+{
+    PadScreen screen = PadScreen::Menu;
+    UINT keys[12] = {};
+};
+void SetPadHook(std::function<PadContext()> hook);
+
 // Returns the exit code the run asked for (script quit, failed check), or -1.
 int RequestedExitCode();
 
