@@ -31,6 +31,7 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: zoduzor [--dir DIR] [--headless] [--script FILE] [--record FILE] [--trace FILE]\n"
     "               [--mci-log FILE] [--clock YYYY-MM-DDTHH:MM:SS.CC] [--max-time MS]\n"
+    "       zoduzor [--dir DIR] [--headless] --replay FILE [--speed X] [--trace FILE]\n"
     "       zoduzor --help | --version\n";
 
 constexpr const char* kHelp =
@@ -45,15 +46,19 @@ constexpr const char* kHelp =
     "  --mci-log FILE   write every sound command, one a line\n"
     "  --clock TIME     the clock at the start of a headless run, YYYY-MM-DDTHH:MM:SS.CC\n"
     "  --max-time MS    end a headless run after MS virtual milliseconds (default 600000)\n"
+    "  --replay FILE    watch a kept replay or a recording in the window (Space pauses,\n"
+    "                   Escape leaves); with --headless, check it and print ok\n"
+    "  --speed X        the pace of a watched replay, from 0.5 to 4 (default 1)\n"
     "  --help           show this help and exit\n"
     "  --version        show the version and exit\n"
     "\n"
     "The content is taken from --dir, else $ZODUZOR_DIR, else the program's folder or\n"
-    "../share/zoduzor beside it. File names of options and scripts are taken from DIR with\n"
-    "--dir, else from the folder the program is started in.\n"
+    "../share/zoduzor beside it. File names of options and scripts, and the files a script\n"
+    "writes, are taken from DIR with --dir, else from the folder the program is started in.\n"
     "Settings and high scores are kept in $XDG_DATA_HOME/zoduzor (~/.local/share/zoduzor)\n"
     "unless the content folder was named and can be written; data/ and res/ files there\n"
-    "replace the installed ones.\n";
+    "replace the installed ones. Every game that reaches its end is kept in replays/ there\n"
+    "(the newest 50). Gamepads play through the key settings.\n";
 
 enum class Parsed { Run, Help, Version, Error };
 
