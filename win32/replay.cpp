@@ -239,13 +239,15 @@ bool MakePrivateFolder(std::string& error)
             return false;
         }
     }
-    // The player's own data and pictures still lie over the content.
+    // The player's own data and pictures still lie over the content, and the
+    // window keeps the player's settings (a copy: what changes is not kept).
     if (const std::string user = UserFolder(); !user.empty()) {
+        std::error_code ec;
         for (const char* area : {"data", "res"}) {
-            std::error_code ec;
             if (fs::is_directory(fs::path(user) / area, ec))
                 fs::create_directory_symlink(fs::path(user) / area, r.privateFolder / area, ec);
         }
+        fs::copy_file(fs::path(user) / "Window.cfg", r.privateFolder / "Window.cfg", ec);
     }
     if (!UseUserFolder(r.privateFolder.string())) {
         error = "cannot use the temporary folder " + r.privateFolder.string();
