@@ -9,6 +9,7 @@
 
 #include "common.h"
 #include "game.h"
+#include "keySettings.h"
 
 namespace {
 
@@ -166,6 +167,27 @@ void TraceMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     t << ' ' << wParam << ' ' << lParam << '\n';
     t.flush();
+}
+
+void ObserveScreenMessage(UINT msg)
+{
+    if (OperationMode != opModeGAME)
+        return;
+    if (msg == WM_C_OPMO_BEGIN) {
+        w32::GameBegins();
+    } else if (msg == WM_C_OPMO_END && isGameOver) {
+        w32::GameEnded(players[1].score, firstLevel);
+    }
+}
+
+w32::PadContext PadContextNow()
+{
+    w32::PadContext now;
+    for (size_t i = 0; i < keyset.size(); ++i)
+        now.keys[i] = keyset[i].key;
+    if (OperationMode == opModeGAME && !isGameOver)
+        now.screen = isPaused ? w32::PadScreen::Paused : w32::PadScreen::Play;
+    return now;
 }
 
 void TraceMessageBox(const char* caption, const char* text)

@@ -70,6 +70,7 @@ LRESULT WndProcWrap(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (!proc)
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     TraceMessage(msg, wParam, lParam);
+    ObserveScreenMessage(msg);
     return proc(hwnd, msg, wParam, lParam);
 }
 

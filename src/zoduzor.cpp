@@ -31,6 +31,7 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: zoduzor [--dir DIR] [--headless] [--script FILE] [--record FILE] [--trace FILE]\n"
     "               [--mci-log FILE] [--clock YYYY-MM-DDTHH:MM:SS.CC] [--max-time MS]\n"
+    "       zoduzor [--dir DIR] [--headless] --replay FILE [--speed X] [--trace FILE]\n"
     "       zoduzor --help | --version\n";
 
 constexpr const char* kHelp =
@@ -45,15 +46,19 @@ constexpr const char* kHelp =
     "  --mci-log FILE   write every sound command, one a line\n"
     "  --clock TIME     the clock at the start of a headless run, YYYY-MM-DDTHH:MM:SS.CC\n"
     "  --max-time MS    end a headless run after MS virtual milliseconds (default 600000)\n"
+    "  --replay FILE    watch a kept replay or a recording in the window (Space pauses,\n"
+    "                   Escape leaves); with --headless, check it and print ok\n"
+    "  --speed X        the pace of a watched replay, from 0.5 to 4 (default 1)\n"
     "  --help           show this help and exit\n"
     "  --version        show the version and exit\n"
     "\n"
     "The content is taken from --dir, else $ZODUZOR_DIR, else the program's folder or\n"
-    "../share/zoduzor beside it. File names of options and scripts are taken from DIR with\n"
-    "--dir, else from the folder the program is started in.\n"
+    "../share/zoduzor beside it. File names of options and scripts, and the files a script\n"
+    "writes, are taken from DIR with --dir, else from the folder the program is started in.\n"
     "Settings and high scores are kept in $XDG_DATA_HOME/zoduzor (~/.local/share/zoduzor)\n"
     "unless the content folder was named and can be written; data/ and res/ files there\n"
-    "replace the installed ones.\n"
+    "replace the installed ones. Every game that reaches its end is kept in replays/ there\n"
+    "(the newest 50). Gamepads play through the key settings.\n"
     "\n"
     "Keys of the window, which the game never receives: F11 or Alt+Enter fullscreen,\n"
     "F6 sharp or smooth scaling, F7/F8 music volume down/up, F9/F10 effects volume\n"
@@ -66,6 +71,7 @@ enum class Parsed { Run, Help, Version, Error };
 Parsed ParseOptions(int argc, char** argv, w32::RunConfig& config, std::string& dir,
                     std::string& trace, std::string& error)
 {
+    bool speedGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string opt = argv[i];
         auto value = [&](std::string& into) {
@@ -100,6 +106,20 @@ Parsed ParseOptions(int argc, char** argv, w32::RunConfig& config, std::string& 
         } else if (opt == "--clock") {
             if (!value(config.clock))
                 return Parsed::Error;
+        } else if (opt == "--replay") {
+            if (!value(config.replayPath))
+                return Parsed::Error;
+        } else if (opt == "--speed") {
+            std::string x;
+            if (!value(x))
+                return Parsed::Error;
+            auto r = std::from_chars(x.data(), x.data() + x.size(), config.speed);
+            if (x.empty() || r.ec != std::errc() || r.ptr != x.data() + x.size() ||
+                !(config.speed >= 0.5 && config.speed <= 4)) {
+                error = "option --speed wants a pace from 0.5 to 4, not '" + x + "'";
+                return Parsed::Error;
+            }
+            speedGiven = true;
         } else if (opt == "--max-time") {
             std::string ms;
             if (!value(ms))
@@ -114,6 +134,18 @@ Parsed ParseOptions(int argc, char** argv, w32::RunConfig& config, std::string& 
             error = "unknown option '" + opt + "'";
             return Parsed::Error;
         }
+    }
+    // A replay brings its own input and clock, and keeps nothing.
+    const bool replay = !config.replayPath.empty();
+    if (replay && (!config.scriptPath.empty() || !config.recordPath.empty() ||
+                   !config.clock.empty() || config.maxTimeGiven)) {
+        error = "--replay goes with neither --script, --record, --clock nor --max-time";
+        return Parsed::Error;
+    }
+    if (speedGiven && (!replay || config.headless)) {
+        error =
+            "--speed sets the pace of a replay watched in a window (--replay without --headless)";
+        return Parsed::Error;
     }
     return Parsed::Run;
 }
@@ -210,10 +242,14 @@ int main(int argc, char** argv)
         return 1;
     }
     if (dir.empty()) {
-        for (std::string* file :
-             {&config.scriptPath, &config.recordPath, &config.mciLogPath, &trace})
+        for (std::string* file : {&config.scriptPath, &config.recordPath, &config.mciLogPath,
+                                  &trace, &config.replayPath})
             FromStartFolder(*file);
+        std::error_code ec;
+        config.fileFolder = fs::current_path(ec).string();
     }
+    config.gameVersion = ZODUZOR_VERSION;
+    config.keepReplays = true;
     if (chdir(content.dir.c_str()) != 0) {
         std::cerr << "zoduzor: cannot change to the folder " << content.dir.string() << "\n";
         return 2;
@@ -230,10 +266,15 @@ int main(int argc, char** argv)
     // otherwise they go to the player's own folder, which may override content.
     if (!content.named || access(".", W_OK) != 0)
         w32::UseUserFolder(w32::UserDataFolder());
+    if (!w32::PreparePlayerFiles(error)) {
+        std::cerr << "zoduzor: " << error << "\n";
+        return 2;
+    }
     w32::SetMessageBoxHook(TraceMessageBox);
     w32::SetDumpHook([] { return DumpState().dump(2); });
     w32::SetHashHook(StateHash);
     w32::SetPlayingHook([] { return OperationMode == opModeGAME; });
+    w32::SetPadHook(PadContextNow);
     InitModules();
 
     RegisterWndClass(wc);
@@ -241,5 +282,5 @@ int main(int argc, char** argv)
     LoadUserSettings();
     SwitchOpMode(hwnd, opModeINIT);
     DisplayWindow(hwnd);
-    return MessageLoop();
+    return w32::FinishRun(MessageLoop());
 }

@@ -17,6 +17,7 @@ struct DisplayBootstrap
 constexpr DisplayBootstrap kDisplays[] = {
     {"window", CreateSdlDisplay},
     {"none", CreateNullDisplay},
+    {"replay", CreateReplayDisplay},
 };
 
 std::unique_ptr<Display>& Chosen()

@@ -78,5 +78,12 @@ void ChooseDisplay(const std::string& name);
 
 std::unique_ptr<Display> CreateSdlDisplay();
 std::unique_ptr<Display> CreateNullDisplay();
+// A replay watched on the SDL display, by the plan of the replay (replay.cpp).
+std::unique_ptr<Display> CreateReplayDisplay();
+// Shows a replay on `inner` from `begins` to `end` at `speed`: the player's
+// input is dropped but for the close box (which ends the run), Escape
+// (likewise) and Space (which pauses and resumes the replay).
+std::unique_ptr<Display> CreateWatchingDisplay(std::unique_ptr<Display> inner, uint64_t begins,
+                                               uint64_t end, double speed);
 
 } // namespace w32::detail

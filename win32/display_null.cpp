@@ -1,8 +1,10 @@
 // The display of a run without a screen: windows exist for the game but are
-// shown nowhere, no input arrives, message boxes cannot be shown, and time
+// shown nowhere, no input arrives (but from pads a test enables), message
+// boxes cannot be shown, and time
 // is virtual: waiting moves the clock on at once, so a run goes as fast as
 // the processor allows.
 #include "display.h"
+#include "layer_internal.h"
 
 namespace w32::detail {
 
@@ -20,7 +22,7 @@ class NullDisplay final : public Display
   public:
     uint64_t Elapsed() const override { return clock_; }
     void Wait(uint64_t ms) override { clock_ = ms >= kNever - clock_ ? kNever : clock_ + ms; }
-    void Pump(InputSink&) override {}
+    void Pump(InputSink& sink) override { PumpPads(sink); }
     std::unique_ptr<Surface> CreateSurface(const char*, const char*, int, int, bool) override
     {
         return std::make_unique<NullSurface>();

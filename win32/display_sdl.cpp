@@ -109,6 +109,7 @@ class SdlDisplay final : public Display
             }
         }
         videoUp_ = true;
+        StartPads();
         return true;
     }
 

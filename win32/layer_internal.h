@@ -20,6 +20,11 @@ struct HWND__
     HDC__ dc{};
 };
 
+namespace w32 {
+struct Script;
+struct ScriptEvent;
+} // namespace w32
+
 namespace w32::detail {
 
 // ---------------------------------------------------------------- names (folder_cache.cpp)
@@ -56,8 +61,12 @@ bool ScriptShowsFrame();
 void RunScriptEvent();
 // The instant the run ends at, kNever when it has no limit.
 uint64_t TimeLimit();
-// Whether every timer tick is wanted at its time, however late (a script or a recording).
-bool KeepsEveryTick();
+// Whether a timer tick `late` milliseconds behind its time is still
+// delivered rather than dropped: always with a script or a recording file; a
+// kept session catches up a short delay, and a longer one ends it.
+bool KeepsLateTicks(uint64_t late);
+// The next script event, null when none is left.
+const ScriptEvent* PendingScriptEvent();
 // Ends the run with the exit code (the first request holds).
 void EndRun(int code);
 // The date and time of the start of the run.
@@ -72,7 +81,13 @@ bool Playing();
 // Starts a recording at the given clock; false when it cannot be written.
 bool OpenRecording(const std::string& path, const SYSTEMTIME& clock);
 bool Recording();
+bool RecordingToFile();
 void CloseRecording();
+// The session kept in memory for replays: started at the given clock, or dropped.
+void KeepSession(const SYSTEMTIME& clock);
+void DropSession();
+bool KeepingSession();
+const std::string& Session();
 void RecordLine(uint64_t t, const std::string& text);
 // Records an input message as it is delivered.
 void RecordInput(const MSG& m);
@@ -80,6 +95,31 @@ void RecordInput(const MSG& m);
 void RecordChecks(uint64_t t, bool isTick);
 // A hash as recordings and scripts write it: 16 hexadecimal digits.
 std::string Hex(uint64_t v);
+
+// ---------------------------------------------------------------- replays (replay.cpp)
+// When a watched replay shows its game: frames before `begins` are played
+// as fast as possible and not shown; the clock then runs at `speed` and
+// stops at `end`, the replay's last event.
+struct ReplayPlan
+{
+    uint64_t begins = 0;
+    uint64_t end = 0;
+    double speed = 1;
+};
+// Reads the replay of --replay into `script`: its header, when it has one,
+// must name this format and game version. False with a message otherwise.
+// Without --replay, no replay is played.
+bool LoadReplay(const RunConfig& c, Script& script, std::string& error);
+bool Replaying();
+const ReplayPlan& ThePlan();
+// A check of a replay does not match: said on screen, or printed headless.
+void ReportMismatch(const ScriptEvent& check, uint64_t state);
+
+// ---------------------------------------------------------------- gamepads (gamepad.cpp)
+// Reads the pads in a run without a screen, once they are enabled there.
+void PumpPads(InputSink& sink);
+// No pads open, nothing held, no hook.
+void ResetPads();
 
 // ---------------------------------------------------------------- sound (mci.cpp)
 // Whether a device may be opened at all, the command log, a fresh start.

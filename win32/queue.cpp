@@ -168,7 +168,8 @@ Step TakePaint(MSG& out, const Ahead& a)
     HWND main = MainWindow();
     if (!main || !main->invalid)
         return Step::None;
-    q.now = std::max(q.now, std::min(a.real, a.tick));
+    // Never past a script event still to come, which must see its own instant.
+    q.now = std::max(q.now, std::min({a.real, a.tick, a.script}));
     return Deliver(out, Make(main, WM_PAINT, 0, 0, q.now), true);
 }
 
@@ -186,7 +187,7 @@ Step TakeTick(MSG& out, const Ahead& a)
     const uint64_t period = std::max<uint32_t>(t.period, 1);
     t.due += period;
     // A late tick is delivered once; the ones it missed are dropped.
-    if (!KeepsEveryTick() && t.due <= a.real)
+    if (t.due <= a.real && !KeepsLateTicks(a.real - t.due))
         t.due += (a.real - t.due) / period * period + period;
     return Deliver(out, Make(nullptr, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), q.now),
                    true);

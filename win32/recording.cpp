@@ -1,6 +1,7 @@
 // Recordings: every input message the game receives, in the script format,
 // after a `clock` line, and every second of play a `check` line with the
-// state hash, so that a replay can prove it reproduces the game.
+// state hash, so that a replay can prove it reproduces the game. The lines go
+// to the file of --record and to the session kept in memory for replays.
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
@@ -16,8 +17,13 @@ namespace {
 struct Record
 {
     std::ofstream out;
+    bool keeping = false;
+    std::string session; // the run so far, for kept replays
     uint64_t nextCheck = 1000;
 };
+
+// A session longer than this is no longer kept (hours of pointer motion).
+constexpr size_t kSessionLimit = size_t{64} << 20;
 
 Record& R()
 {
@@ -52,7 +58,36 @@ bool OpenRecording(const std::string& path, const SYSTEMTIME& clock)
     return true;
 }
 
+void KeepSession(const SYSTEMTIME& clock)
+{
+    Record& r = R();
+    r.keeping = true;
+    r.session = "clock " + FormatClock(clock) + "\n";
+    r.nextCheck = 1000;
+}
+
+void DropSession()
+{
+    R().keeping = false;
+    std::string().swap(R().session);
+}
+
+bool KeepingSession()
+{
+    return R().keeping;
+}
+
+const std::string& Session()
+{
+    return R().session;
+}
+
 bool Recording()
+{
+    return R().out.is_open() || R().keeping;
+}
+
+bool RecordingToFile()
 {
     return R().out.is_open();
 }
@@ -61,14 +96,22 @@ void CloseRecording()
 {
     if (R().out.is_open())
         R().out.close();
+    DropSession();
 }
 
 void RecordLine(uint64_t t, const std::string& text)
 {
-    if (!Recording())
-        return;
-    R().out << t << ' ' << text << '\n';
-    R().out.flush();
+    Record& r = R();
+    const std::string line = std::to_string(t) + ' ' + text + '\n';
+    if (r.out.is_open()) {
+        r.out << line;
+        r.out.flush();
+    }
+    if (r.keeping) {
+        r.session += line;
+        if (r.session.size() > kSessionLimit)
+            DropSession();
+    }
 }
 
 void RecordInput(const MSG& m)

@@ -211,8 +211,12 @@ void RunScriptEvent()
         const uint64_t want = std::stoull(e.text, nullptr, 16);
         const uint64_t got = m.hashHook ? m.hashHook() : 0;
         if (want != got) {
-            std::cerr << "check failed at " << e.time << " ms (script line " << e.line
-                      << "): expected " << e.text << ", state is " << Hex(got) << "\n";
+            if (Replaying()) {
+                ReportMismatch(e, got);
+            } else {
+                std::cerr << "check failed at " << e.time << " ms (script line " << e.line
+                          << "): expected " << e.text << ", state is " << Hex(got) << "\n";
+            }
             EndRun(4);
         }
         break;
@@ -231,9 +235,28 @@ uint64_t TimeLimit()
     return M().maxTimeGiven ? M().maxTime : kNever;
 }
 
-bool KeepsEveryTick()
+bool KeepsLateTicks(uint64_t late)
 {
-    return M().hasScript || Recording();
+    // A kept session catches up at most a second (a busy moment); beyond that
+    // (a machine that slept) ticks are dropped, and the session no longer
+    // replays exactly.
+    constexpr uint64_t kCatchUpMs = 1000;
+    if (M().hasScript || RecordingToFile())
+        return true;
+    if (!KeepingSession())
+        return false;
+    if (late <= kCatchUpMs)
+        return true;
+    DropSession();
+    std::cerr << "zoduzor: the game fell " << late
+              << " ms behind; the games of this run are no longer kept as replays\n";
+    return false;
+}
+
+const ScriptEvent* PendingScriptEvent()
+{
+    const RunMode& m = M();
+    return m.scriptNext < m.script.events.size() ? &m.script.events[m.scriptNext] : nullptr;
 }
 
 void EndRun(int code)
@@ -270,23 +293,39 @@ namespace w32 {
 bool Configure(const RunConfig& c, std::string& error)
 {
     detail::RunMode& m = detail::M();
+    m.hasScript = false;
+    m.script = {};
+    const bool replay = !c.replayPath.empty();
+    if (!detail::LoadReplay(c, m.script, error))
+        return false;
+    m.hasScript = replay;
+    m.scriptNext = 0;
     // The one place where the display is chosen. Without a screen, time is
-    // virtual and a run always ends at its time limit.
-    detail::ChooseDisplay(c.headless ? "none" : "window");
-    m.maxTime = c.maxTimeMs;
+    // virtual and a run always ends at its time limit; a replay verified
+    // without one ends with its last event.
+    detail::ChooseDisplay(c.headless ? "none" : replay ? "replay" : "window");
+    m.maxTime = replay ? static_cast<uint32_t>(detail::ThePlan().end) : c.maxTimeMs;
     m.maxTimeGiven = c.maxTimeGiven || c.headless;
-    detail::MciSetDeviceAllowed(!c.headless);
+    // A watched replay is silent until its game begins.
+    detail::MciSetDeviceAllowed(!c.headless && !(replay && detail::ThePlan().begins > 0));
     if (!detail::MciOpenLog(c.mciLogPath, error))
         return false;
-    m.hasScript = false;
     if (!c.scriptPath.empty() && !detail::LoadScript(c.scriptPath, error))
         return false;
+    for (ScriptEvent& e : m.script.events) {
+        if ((e.kind == ScriptKind::Screenshot || e.kind == ScriptKind::Dump) &&
+            !c.fileFolder.empty() && !e.text.empty() && e.text[0] != '/')
+            e.text = (std::filesystem::path(c.fileFolder) / e.text).string();
+    }
     if (!detail::SetStartClock(c.clock.empty() ? m.script.clock : c.clock, c.headless, error))
         return false;
+    detail::CloseRecording();
     if (!c.recordPath.empty() && !detail::OpenRecording(c.recordPath, m.startClock)) {
         error = "cannot write the recording " + c.recordPath;
         return false;
     }
+    if (c.keepReplays && !replay)
+        detail::KeepSession(m.startClock);
     detail::SetInstant(0);
     return true;
 }
@@ -329,6 +368,7 @@ void Reset(bool headless)
     m.hashHook = nullptr;
     m.playingHook = nullptr;
     m.boxHook = nullptr;
+    detail::ResetPads();
     detail::MciReset();
     detail::ResetWindowControls();
     RunConfig c;

@@ -80,6 +80,7 @@ void TranslateSdlEvent(const SDL_Event& ev, InputSink& sink)
             sink.Exposed();
         break;
     default:
+        PadEvent(ev, sink);
         break;
     }
 }

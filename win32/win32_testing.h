@@ -25,6 +25,35 @@ int TranslatedChar(UINT vk);
 // A key as a script writes it: a VK_ name, one letter or digit, or a decimal code. -1 when bad.
 int ParseKeyName(const std::string& name);
 
+// ---------------------------------------------------------------- gamepads
+enum class PadControl {
+    Up,
+    Down,
+    Left,
+    Right,
+    South,
+    East,
+    West,
+    North,
+    LeftShoulder,
+    RightShoulder,
+    LeftTrigger,
+    RightTrigger,
+    Start,
+    Back,
+    StickUp,
+    StickDown,
+    StickLeft,
+    StickRight,
+    Count
+};
+// The key a pad control sends when it is pressed now; 0 for none.
+UINT PadKey(PadControl control, const PadContext& now);
+// Whether an axis pushed to `value` (in the direction that counts) is held:
+// from rest it must pass `press`, and once held it stays so until it comes
+// back within `release`.
+bool AxisHeld(int value, bool wasHeld, int press, int release);
+
 // ---------------------------------------------------------------- scripts
 enum class ScriptKind {
     KeyDown,
@@ -144,6 +173,9 @@ std::vector<SoundState> OpenSounds();
 namespace testing {
 // Back to a fresh layer: no windows, queues, timers or sounds; clock at 0.
 void Reset(bool headless = true);
+// Gamepads also in a run without a screen (SDL's game controllers, polled
+// when the queue looks for input).
+void EnablePads();
 // The next SetTimer calls fail (return 0) while set.
 void FailSetTimer(bool fail);
 // Moves the virtual clock on (headless).

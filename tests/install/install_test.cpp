@@ -235,8 +235,9 @@ TEST(CommandLine, HelpAndVersionAnswerAndExitZero)
     // Every option has its line here and in the manual page.
     const std::string page =
         harness::ReadFile(fs::path(ZODUZOR_SOURCE_DIR) / "packaging/man/zoduzor.6.in");
-    for (std::string opt : {"--dir", "--headless", "--script", "--record", "--trace", "--mci-log",
-                            "--clock", "--max-time", "--help", "--version"}) {
+    for (std::string opt :
+         {"--dir", "--headless", "--script", "--record", "--trace", "--mci-log", "--clock",
+          "--max-time", "--replay", "--speed", "--help", "--version"}) {
         EXPECT_NE(help.out.find("\n  " + opt + " "), std::string::npos) << opt;
         const std::string escaped = std::regex_replace(opt, std::regex("-"), "\\-");
         EXPECT_NE(page.find(escaped), std::string::npos) << "the manual page lacks " << opt;

@@ -225,6 +225,28 @@ TEST(Shell, ARecordingReplaysToTheSameState)
     EXPECT_EQ(a, b);
 }
 
+// Without --dir, the files a script writes and a replay's own name are taken
+// from the folder the program was started in, as the option files are, not
+// from the content folder.
+TEST(Shell, FilesOfAScriptAreTakenFromTheStartFolder)
+{
+    GameDir content;
+    harness::TempDir start;
+    harness::ScopedEnv dir("ZODUZOR_DIR", content.str());
+    harness::WriteFile(start / "shots.script", "100 screenshot shot.png\n100 dump state.json\n"
+                                               "200 quit\n");
+    auto r = harness::Run(ZODUZOR_BINARY, {"--headless", "--script", "shots.script"}, start.str());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(start / "shot.png"));
+    EXPECT_TRUE(fs::exists(start / "state.json"));
+    EXPECT_FALSE(content.Exists("shot.png") || content.Exists("state.json"));
+    harness::WriteFile(start / "menu.script", "100 press VK_DOWN\n");
+    auto replay =
+        harness::Run(ZODUZOR_BINARY, {"--headless", "--replay", "menu.script"}, start.str());
+    EXPECT_EQ(replay.exitCode, 0) << replay.err;
+    EXPECT_EQ(replay.out, "ok\n");
+}
+
 } // namespace
 
 namespace {

@@ -41,12 +41,29 @@ void WriteFile(const fs::path& path, const std::string& contents)
     out << contents;
 }
 
+namespace {
+
+std::optional<std::string> DataHome()
+{
+    const char* v = std::getenv("XDG_DATA_HOME");
+    return v ? std::optional<std::string>(v) : std::nullopt;
+}
+
+// The player's folder the tests were started with, which no run may write.
+const std::optional<std::string> kInheritedDataHome = DataHome();
+
+} // namespace
+
 RunResult Run(const std::string& binary, const std::vector<std::string>& args,
               const std::string& workDir, const std::string& input, int timeoutSec)
 {
     TempDir io;
     const fs::path inPath = io / "stdin", outPath = io / "stdout", errPath = io / "stderr";
     WriteFile(inPath, input);
+    // Each run keeps its player's files in a folder of its own, unless the
+    // test named one.
+    const std::string privateHome = (io / "data-home").string();
+    const bool ownHome = DataHome() == kInheritedDataHome;
 
     pid_t pid = fork();
     if (pid < 0)
@@ -54,6 +71,8 @@ RunResult Run(const std::string& binary, const std::vector<std::string>& args,
     if (pid == 0) {
         if (!workDir.empty() && chdir(workDir.c_str()) != 0)
             _exit(127);
+        if (ownHome)
+            setenv("XDG_DATA_HOME", privateHome.c_str(), 1);
         int in = open(inPath.c_str(), O_RDONLY);
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

@@ -1,15 +1,19 @@
 // The Win32 layer: message order, sending, registered messages, timers,
-// painting, keys, paths, sounds, scripts and the clock.
+// painting, keys, paths, sounds, scripts, the clock and the clock of a
+// replay watched in a window.
 #include <SDL.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <memory>
 #include <sstream>
 #include <vector>
 
+#include "display.h"
 #include "harness.h"
 #include "layer_internal.h"
 #include "win32_testing.h"
@@ -548,6 +552,107 @@ TEST_F(Layer, LocalTimeFollowsTheVirtualClock)
     GetLocalTime(&t);
     EXPECT_EQ(w32::FormatClock(t), "2000-01-01T12:01:01.50");
     EXPECT_EQ(GetTickCount(), 61500u);
+}
+
+// A display whose time and input the test sets, and which counts what it shows.
+struct FakeScreen
+{
+    uint64_t now = 0;
+    std::vector<uint64_t> waits;
+    std::vector<std::array<uint64_t, 2>> keys; // WM_KEYDOWN of these keys, else a close
+    int presents = 0;
+    w32::detail::Rows shown;
+};
+
+class FakeDisplay final : public w32::detail::Display
+{
+  public:
+    explicit FakeDisplay(FakeScreen& s) : s_(s) {}
+    uint64_t Elapsed() const override { return s_.now; }
+    void Wait(uint64_t ms) override { s_.waits.push_back(ms); }
+    void Pump(w32::detail::InputSink& sink) override
+    {
+        for (const auto& k : s_.keys)
+            sink.Input(k[0] ? WM_KEYDOWN : WM_CLOSE, k[0], static_cast<LPARAM>(k[1]));
+        s_.keys.clear();
+    }
+    std::unique_ptr<w32::detail::Surface> CreateSurface(const char*, int, int, bool) override
+    {
+        struct Shown final : w32::detail::Surface
+        {
+            explicit Shown(FakeScreen& s) : s(s) {}
+            void Show() override {}
+            void Present(const uint32_t*, w32::detail::Rows rows) override
+            {
+                ++s.presents;
+                s.shown = rows;
+            }
+            FakeScreen& s;
+        };
+        return std::make_unique<Shown>(s_);
+    }
+    bool MessageBox(w32::detail::Surface*, const char*, const char*) override { return false; }
+    std::string Problem() const override { return ""; }
+
+  private:
+    FakeScreen& s_;
+};
+
+struct Dropped final : w32::detail::InputSink
+{
+    void Input(UINT, WPARAM, LPARAM) override { ++count; }
+    void Exposed() override {}
+    int count = 0;
+};
+
+TEST(WatchingDisplay, RacesToTheGameThenKeepsItsPaceStandsStillWhenPausedAndStops)
+{
+    w32::testing::Reset(true);
+    FakeScreen screen;
+    screen.now = 100;
+    auto watch =
+        w32::detail::CreateWatchingDisplay(std::make_unique<FakeDisplay>(screen), 5000, 20000, 2.0);
+    auto surface = watch->CreateSurface("t", 800, 700, false);
+    const std::vector<uint32_t> frame(800 * 700);
+    // Before the game: virtual time, nothing waited for, nothing shown.
+    EXPECT_EQ(watch->Elapsed(), 0u);
+    watch->Wait(3000);
+    EXPECT_EQ(watch->Elapsed(), 3000u);
+    surface->Present(frame.data(), {10, 11});
+    EXPECT_TRUE(screen.waits.empty());
+    EXPECT_EQ(screen.presents, 0);
+    watch->Wait(10000);
+    EXPECT_EQ(watch->Elapsed(), 5000u) << "the clock passed the game's beginning";
+    // The game: real time at twice the pace, its first frame shown whole.
+    screen.now += 1000;
+    EXPECT_EQ(watch->Elapsed(), 7000u);
+    watch->Wait(400);
+    ASSERT_EQ(screen.waits.size(), 1u);
+    EXPECT_EQ(screen.waits[0], 200u);
+    surface->Present(frame.data(), {10, 11});
+    EXPECT_EQ(screen.shown.first, 0);
+    EXPECT_EQ(screen.shown.last, 700);
+    surface->Present(frame.data(), {10, 11});
+    EXPECT_EQ(screen.shown.first, 10);
+    // Space pauses and resumes (its repeats do nothing); no key reaches the game.
+    Dropped game;
+    screen.keys = {{VK_SPACE, 0}, {VK_DOWN, 0}, {VK_SPACE, 1u << 30}};
+    watch->Pump(game);
+    screen.now += 5000;
+    EXPECT_EQ(watch->Elapsed(), 7000u);
+    screen.keys = {{VK_SPACE, 0}};
+    watch->Pump(game);
+    screen.now += 500;
+    EXPECT_EQ(watch->Elapsed(), 8000u);
+    EXPECT_EQ(game.count, 0);
+    // The clock stops at the last event; Escape ends the run.
+    screen.now += 100000;
+    EXPECT_EQ(watch->Elapsed(), 20000u);
+    EXPECT_EQ(w32::RequestedExitCode(), -1);
+    screen.keys = {{VK_ESCAPE, 0}};
+    watch->Pump(game);
+    EXPECT_EQ(w32::RequestedExitCode(), 0);
+    w32::testing::Reset(true);
 }
 
 } // namespace
