@@ -576,7 +576,8 @@ class FakeDisplay final : public w32::detail::Display
             sink.Input(k[0] ? WM_KEYDOWN : WM_CLOSE, k[0], static_cast<LPARAM>(k[1]));
         s_.keys.clear();
     }
-    std::unique_ptr<w32::detail::Surface> CreateSurface(const char*, int, int, bool) override
+    std::unique_ptr<w32::detail::Surface> CreateSurface(const char*, const char*, int, int,
+                                                        bool) override
     {
         struct Shown final : w32::detail::Surface
         {
@@ -612,7 +613,7 @@ TEST(WatchingDisplay, RacesToTheGameThenKeepsItsPaceStandsStillWhenPausedAndStop
     screen.now = 100;
     auto watch =
         w32::detail::CreateWatchingDisplay(std::make_unique<FakeDisplay>(screen), 5000, 20000, 2.0);
-    auto surface = watch->CreateSurface("t", 800, 700, false);
+    auto surface = watch->CreateSurface("c", "t", 800, 700, false);
     const std::vector<uint32_t> frame(800 * 700);
     // Before the game: virtual time, nothing waited for, nothing shown.
     EXPECT_EQ(watch->Elapsed(), 0u);
