@@ -295,28 +295,35 @@ def play(s):
     print("played to the table in %.1f s" % (time.monotonic() - t0))
 
 
-def main(argv):
+def run_test(argv, doc, tools, make_session, steps):
+    """Runs `steps(session)` on a session made from the binary and the game
+    folder named by argv; prints PASS, FAIL or SKIP and returns the exit code
+    ctest reads. REALWINDOW_KEEP keeps the scratch folder of a failed run."""
     if len(argv) != 3:
-        print(__doc__, file=sys.stderr)
+        print(doc, file=sys.stderr)
         return 2
-    for tool in ("Xvfb", "xdotool", "xwd"):
+    for tool in tools:
         if shutil.which(tool) is None:
             print("SKIP: %s is not installed" % tool)
             return SKIP
-    s = Session(os.path.abspath(argv[1]), os.path.abspath(argv[2]))
+    s = make_session(os.path.abspath(argv[1]), os.path.abspath(argv[2]))
     try:
-        play(s)
-    except (Failure, subprocess.SubprocessError, ValueError) as e:
+        steps(s)
+    except (Failure, subprocess.SubprocessError, ValueError, OSError) as e:
         print("FAIL: %s" % e, file=sys.stderr)
         if os.environ.get("REALWINDOW_KEEP"):
             kept = tempfile.mkdtemp(prefix="realwindow-")
-            shutil.copytree(s.work, kept, dirs_exist_ok=True)
+            shutil.copytree(s.work, kept, dirs_exist_ok=True, symlinks=True)
             print("scratch folder kept in %s" % kept, file=sys.stderr)
         return 1
     finally:
         s.close()
     print("PASS")
     return 0
+
+
+def main(argv):
+    return run_test(argv, __doc__, ("Xvfb", "xdotool", "xwd"), Session, play)
 
 
 if __name__ == "__main__":

@@ -10,42 +10,19 @@ bin="$1"
 content="$2"
 recording="$3"
 here="$(cd "$(dirname "$0")" && pwd)"
-for tool in Xvfb xdotool xwd python3; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-work="$(mktemp -d)"
-xpid=""
-gpid=""
-cleanup() {
-    [ -n "$gpid" ] && kill "$gpid" 2>/dev/null || true
-    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$here/xsession.sh"
+xsession_start xdotool xwd python3
 
 mkdir "$work/game" "$work/home"
 cp -r "$content/data" "$content/res" "$work/game/"
 export XDG_DATA_HOME="$work/home"
 
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
 xdotool mousemove 1020 760 >/dev/null 2>&1 || true
 
 SDL_AUDIODRIVER=dummy "$bin" --dir "$work/game" --replay "$recording" --speed 4 \
     --trace "$work/trace.txt" >"$work/out.txt" 2>"$work/err.txt" &
 gpid=$!
-wid=""
-for _ in $(seq 300); do
-    wid="$(xdotool search --name '^Zoduzor$' 2>/dev/null | head -n1 || true)"
-    [ -n "$wid" ] && break
-    kill -0 "$gpid" 2>/dev/null || break
-    sleep 0.1
-done
-[ -n "$wid" ] || fail "no window titled Zoduzor: $(cat "$work/err.txt")"
+xsession_window
 
 # The recording's last instant: the name is entered and the menu painted.
 last="$(awk '/^[0-9]/ { t = $1 } END { print t }' "$recording")"

@@ -13,7 +13,6 @@ import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -21,7 +20,6 @@ import play_test  # noqa: E402
 import winshot  # noqa: E402
 from play_test import BANNER, Failure, Field  # noqa: E402
 
-SKIP = 77
 SCREEN = (2000, 1500)
 OUTSIDE = (SCREEN[0] - 5, SCREEN[1] - 5)
 WINDOW_KEYS = {0x0D, 0x75, 0x76, 0x77, 0x78, 0x79, 0x7A, 0x7B}  # Enter, F6 to F12
@@ -272,29 +270,13 @@ def second_run(s):
 
 
 def main(argv):
-    if len(argv) != 3:
-        print(__doc__, file=sys.stderr)
-        return 2
-    for tool in ("Xvfb", "xdotool", "xwd", "xwininfo", "xprop", "evilwm"):
-        if shutil.which(tool) is None:
-            print("SKIP: %s is not installed" % tool)
-            return SKIP
-    s = Window(os.path.abspath(argv[1]), os.path.abspath(argv[2]))
-    try:
+    def steps(s):
         s.start_x()
         first_run(s)
         second_run(s)
-    except (Failure, subprocess.SubprocessError, ValueError, OSError) as e:
-        print("FAIL: %s" % e, file=sys.stderr)
-        if os.environ.get("REALWINDOW_KEEP"):
-            kept = tempfile.mkdtemp(prefix="realwindow-")
-            shutil.copytree(s.work, kept, dirs_exist_ok=True, symlinks=True)
-            print("scratch folder kept in %s" % kept, file=sys.stderr)
-        return 1
-    finally:
-        s.close()
-    print("PASS")
-    return 0
+
+    tools = ("Xvfb", "xdotool", "xwd", "xwininfo", "xprop", "evilwm")
+    return play_test.run_test(argv, __doc__, tools, Window, steps)
 
 
 if __name__ == "__main__":

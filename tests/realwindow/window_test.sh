@@ -6,30 +6,9 @@ set -euo pipefail
 bin="$1"
 content="$2"
 here="$(cd "$(dirname "$0")" && pwd)"
-# Exit code 77 tells ctest the test was skipped.
-for tool in Xvfb xdotool xwininfo xwd python3; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-work="$(mktemp -d)"
-xpid=""
-gpid=""
-cleanup() {
-    [ -n "$gpid" ] && kill "$gpid" 2>/dev/null || true
-    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
+. "$here/xsession.sh"
+xsession_start xdotool xwininfo xwd python3
 cp -r "$content/data" "$content/res" "$work/"
-
-# The server picks a free display number and writes it to descriptor 3; it
-# keeps its state (pointer position) between the short xdotool connections.
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
 # The pointer stays off the window, so no button is hovered.
 for _ in $(seq 100); do
     xdotool mousemove 1020 760 >/dev/null 2>&1 &&
@@ -46,13 +25,7 @@ SCRIPT
 SDL_AUDIODRIVER=dummy "$bin" --dir "$work" --script "$work/shots.script" --trace "$work/trace.txt" 2>"$work/err.txt" &
 gpid=$!
 
-wid=""
-for _ in $(seq 300); do
-    wid="$(xdotool search --name '^Zoduzor$' 2>/dev/null | head -n1 || true)"
-    [ -n "$wid" ] && break
-    sleep 0.1
-done
-[ -n "$wid" ] || fail "no window titled Zoduzor: $(cat "$work/err.txt")"
+xsession_window
 info="$(xwininfo -id "$wid")"
 grep -q 'Width: 800' <<<"$info" || fail "client width is not 800: $info"
 grep -q 'Height: 700' <<<"$info" || fail "client height is not 700: $info"
