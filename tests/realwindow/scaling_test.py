@@ -115,11 +115,26 @@ class Window(play_test.Session):
                 raise Failure("%s: the window is at %s, not %s" % (what, self.geometry(), want))
             time.sleep(0.05)
 
+    def until_size(self, w, h, what):
+        """Waits for the size asked for at a position that holds still: the
+        window manager moves and sizes the window in its own time, and a window
+        just back from fullscreen may still be on its way."""
+        deadline = time.monotonic() + 5
+        last = None
+        while True:
+            now = self.geometry()
+            if now[2:] == (w, h) and now == last:
+                return
+            self.alive()
+            if time.monotonic() > deadline:
+                raise Failure("%s: the window is at %s, not %dx%d" % (what, now, w, h))
+            last = now
+            time.sleep(0.1)
+
     def resize(self, w, h):
         self.xdo("windowsize", self.wid, str(w), str(h))
         self.xdo("windowmove", self.wid, "0", "0")
-        x, y = self.geometry()[:2]
-        self.until_geometry((x, y, w, h), "resized to %dx%d" % (w, h))
+        self.until_size(w, h, "resized to %dx%d" % (w, h))
         self.xdo("mousemove", *map(str, OUTSIDE))
 
     def grab(self):
@@ -237,8 +252,7 @@ def first_run(s):
     s.key("F11")
     s.until_geometry((0, 0) + SCREEN, "F11")
     s.key("F11")
-    x, y = s.geometry()[:2]
-    s.until_geometry((x, y, 1600, 1400), "F11 again")
+    s.until_size(1600, 1400, "F11 again")
     s.key("alt+Return")
     s.until_geometry((0, 0) + SCREEN, "Alt+Enter")
 
