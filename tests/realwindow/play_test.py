@@ -104,11 +104,13 @@ class Session:
         self.wid = None
         make_content(content, self.work)
 
+    screen = (1024, 768)
+
     def start_x(self):
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-noreset", "-screen", "0", "1024x768x24",
-             "-nolisten", "tcp"], pass_fds=(write_fd,),
+            ["Xvfb", "-displayfd", str(write_fd), "-noreset", "-screen", "0",
+             "%dx%dx24" % self.screen, "-nolisten", "tcp"], pass_fds=(write_fd,),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as r:
@@ -117,7 +119,7 @@ class Session:
             raise Failure("Xvfb did not start")
         os.environ["DISPLAY"] = ":" + number
         # The pointer waits off the window, so nothing is hovered or steered.
-        self.xdo("mousemove", "1020", "760")
+        self.xdo("mousemove", str(self.screen[0] - 4), str(self.screen[1] - 8))
 
     def xdo(self, *args):
         return subprocess.run(["xdotool", *args], capture_output=True, text=True,

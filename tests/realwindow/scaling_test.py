@@ -56,18 +56,10 @@ def black(pic, x, y, w, h):
 
 
 class Window(play_test.Session):
+    screen = SCREEN
+
     def start_x(self):
-        read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-noreset", "-screen", "0",
-             "%dx%dx24" % SCREEN, "-nolisten", "tcp"], pass_fds=(write_fd,),
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        with os.fdopen(read_fd) as r:
-            number = r.readline().strip()
-        if not number:
-            raise Failure("Xvfb did not start")
-        os.environ["DISPLAY"] = ":" + number
+        super().start_x()
         # A window manager that knows fullscreen; its font is the server's own.
         self.wm = subprocess.Popen(["evilwm", "-fn", "fixed"], stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
