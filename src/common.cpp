@@ -196,13 +196,6 @@ namespace {
 constexpr size_t kIdCapacity = 20;
 constexpr size_t kPlayModeCapacity = 4;
 
-// The file system's path of a data file. Data files are read through
-// InFile: one that cannot be opened, or is no regular file, reads as empty.
-std::string DataFile(const TPath& path)
-{
-    return w32::ResolvePath(path);
-}
-
 // Calls `load` with the path of every data file matching `pattern`, in the
 // order the file system lists them.
 template <typename Load> void ForEachDataFile(const char* pattern, bool needExisting, Load load)
@@ -263,13 +256,13 @@ TBulletClass RdBulletClass(std::istream& in)
 
 TEnemyClass RdEnemyClassFile(const TPath& path, bool isBoss)
 {
-    InFile in(DataFile(path));
+    InFile in(w32::ResolvePath(path)); // anything but a regular file reads as empty
     return RdEnemyClass(in, isBoss);
 }
 
 TBulletClass RdBulletClassFile(const TPath& path)
 {
-    InFile in(DataFile(path));
+    InFile in(w32::ResolvePath(path));
     return RdBulletClass(in);
 }
 
@@ -305,7 +298,7 @@ TLevel LoadLevel(uint32_t n, bool loadEnemies, bool& okOut)
 
     // A folder, a pipe or an unreadable file of that name is no level: the
     // level is missing.
-    InFile in(DataFile(DataPath(LevelFileName(n))));
+    InFile in(w32::ResolvePath(DataPath(LevelFileName(n))));
     if (!in.is_open()) {
         okOut = false;
         return result;

@@ -77,12 +77,6 @@ void Fill(WIN32_FIND_DATAA* data, const std::string& name)
 std::mutex userMutex;
 std::string userFolder; // absolute; empty when everything lives in the content folder
 
-std::string CurrentUserFolder()
-{
-    std::lock_guard<std::mutex> lock(userMutex);
-    return userFolder;
-}
-
 bool SameNoCase(const std::string& a, const char* b)
 {
     return Lower(a) == Lower(b);
@@ -194,7 +188,7 @@ std::string ResolvePath(const std::string& windowsPath)
     if (p.empty())
         return p;
     bool complete = false;
-    const std::string user = CurrentUserFolder();
+    const std::string user = UserFolder();
     if (!user.empty()) {
         switch (Classify(p)) {
         case Area::UserFile:
@@ -248,7 +242,8 @@ bool UseUserFolder(const std::string& folder)
 
 std::string UserFolder()
 {
-    return CurrentUserFolder();
+    std::lock_guard<std::mutex> lock(userMutex);
+    return userFolder;
 }
 
 } // namespace w32

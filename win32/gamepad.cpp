@@ -7,13 +7,14 @@
 #include <SDL.h>
 
 #include <array>
-#include <filesystem>
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "layer_internal.h"
 #include "sdl_input.h"
+#include "storage.h"
 #include "win32_testing.h"
 
 namespace w32 {
@@ -147,48 +148,31 @@ void Close(SDL_JoystickID id, detail::InputSink& sink)
     }
 }
 
+// The pad's buttons as the controls they are.
+constexpr std::pair<SDL_GameControllerButton, PadControl> kButtons[] = {
+    {SDL_CONTROLLER_BUTTON_A, PadControl::South},
+    {SDL_CONTROLLER_BUTTON_B, PadControl::East},
+    {SDL_CONTROLLER_BUTTON_X, PadControl::West},
+    {SDL_CONTROLLER_BUTTON_Y, PadControl::North},
+    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, PadControl::LeftShoulder},
+    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, PadControl::RightShoulder},
+    {SDL_CONTROLLER_BUTTON_START, PadControl::Start},
+    {SDL_CONTROLLER_BUTTON_BACK, PadControl::Back},
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, PadControl::Up},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, PadControl::Down},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PadControl::Left},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, PadControl::Right},
+};
+
 bool ButtonControl(Uint8 button, PadControl& control)
 {
-    switch (button) {
-    case SDL_CONTROLLER_BUTTON_A:
-        control = PadControl::South;
-        return true;
-    case SDL_CONTROLLER_BUTTON_B:
-        control = PadControl::East;
-        return true;
-    case SDL_CONTROLLER_BUTTON_X:
-        control = PadControl::West;
-        return true;
-    case SDL_CONTROLLER_BUTTON_Y:
-        control = PadControl::North;
-        return true;
-    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
-        control = PadControl::LeftShoulder;
-        return true;
-    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
-        control = PadControl::RightShoulder;
-        return true;
-    case SDL_CONTROLLER_BUTTON_START:
-        control = PadControl::Start;
-        return true;
-    case SDL_CONTROLLER_BUTTON_BACK:
-        control = PadControl::Back;
-        return true;
-    case SDL_CONTROLLER_BUTTON_DPAD_UP:
-        control = PadControl::Up;
-        return true;
-    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-        control = PadControl::Down;
-        return true;
-    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-        control = PadControl::Left;
-        return true;
-    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-        control = PadControl::Right;
-        return true;
-    default:
-        return false;
+    for (const auto& [b, c] : kButtons) {
+        if (b == button) {
+            control = c;
+            return true;
+        }
     }
+    return false;
 }
 
 void Axis(Pad& pad, Uint8 axis, int value, detail::InputSink& sink)
@@ -227,8 +211,7 @@ void AddMappings()
     const std::string user = UserFolder();
     for (const std::string& file : {user.empty() ? std::string() : user + "/gamecontrollerdb.txt",
                                     ResolvePath("gamecontrollerdb.txt")}) {
-        std::error_code ec;
-        if (!file.empty() && std::filesystem::is_regular_file(file, ec))
+        if (!file.empty() && IsReadableFile(file))
             SDL_GameControllerAddMappingsFromFile(file.c_str());
     }
 }

@@ -2,7 +2,6 @@
 // path, several at once. Without a device the commands only keep the book.
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "layer_internal.h"
+#include "storage.h"
 #include "win32_testing.h"
 
 namespace w32 {
@@ -146,16 +146,6 @@ Sound& Open(const std::string& file, const std::string& alias, bool onTheFly)
     return s;
 }
 
-// Only a regular file is handed to the decoder: a pipe or device named like
-// a sound would stall the game in its open.
-bool IsRegularFile(const std::string& path)
-{
-    struct stat st
-    {
-    };
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 // The volume of the sound's kind, in the mixer's units.
 int MixerVolume(const Sound& s)
 {
@@ -191,7 +181,9 @@ void Play(Sound& s, bool repeat)
     if (!EnsureDevice())
         return;
     Halt(s); // playing again starts from the beginning
-    if (!s.music && !s.chunk && !IsRegularFile(s.state.path)) {
+    // Only a regular file goes to the decoder: a pipe named like a sound
+    // would stall the game in its open.
+    if (!s.music && !s.chunk && !IsReadableFile(s.state.path)) {
         s.state.playing = false;
         return;
     }

@@ -97,14 +97,6 @@ Presenter::~Presenter()
         SDL_DestroyRenderer(renderer_);
 }
 
-const char* Presenter::Name() const
-{
-    SDL_RendererInfo info{};
-    if (!renderer_ || SDL_GetRendererInfo(renderer_, &info) != 0 || !info.name)
-        return "";
-    return info.name;
-}
-
 void Presenter::Upload(const uint32_t* frame, Rows rows)
 {
     if (!texture_ || rows.Empty())

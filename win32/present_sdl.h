@@ -20,9 +20,6 @@ class Presenter
     Presenter(const Presenter&) = delete;
     Presenter& operator=(const Presenter&) = delete;
 
-    bool Ready() const { return texture_ != nullptr; }
-    // The renderer's name ("software", "opengl", ...), empty without one.
-    const char* Name() const;
     // Takes the rows of the frame (800 x 700 ARGB) into the texture.
     void Upload(const uint32_t* frame, Rows rows);
     // Draws the texture into the window and shows it. `sharp`: whole-number

@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "layer_internal.h"
+#include "storage.h"
 #include "win32_testing.h"
 
 namespace fs = std::filesystem;
@@ -93,16 +94,15 @@ bool FromHex(const std::string& hex, std::string& bytes)
 // there is no regular file (a pipe or a folder is not read).
 std::optional<std::string> ReadPlayerFile(const char* name)
 {
-    const std::string path = ResolvePath(name);
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kFileLimit || ec)
+    InFile in(ResolvePath(name));
+    if (!in.is_open())
         return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (!in.good() && !in.eof())
+    std::string bytes(kFileLimit + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (static_cast<uintmax_t>(in.gcount()) > kFileLimit)
         return std::nullopt;
-    return bytes.str();
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
 }
 
 std::string Header(uint32_t score, uint32_t firstLevel)
@@ -270,16 +270,13 @@ bool LoadReplay(const RunConfig& c, Script& script, std::string& error)
     r.path = c.replayPath;
     if (!r.replaying)
         return true;
-    std::error_code ec;
-    std::ifstream in;
-    if (!fs::is_directory(c.replayPath, ec))
-        in.open(c.replayPath, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    if (!in.is_open() || (!in.good() && !in.eof())) {
+    InFile in(c.replayPath);
+    if (!in.is_open()) {
         error = "cannot read the replay " + c.replayPath;
         return false;
     }
+    std::ostringstream all;
+    all << in.rdbuf();
     std::string text = all.str();
     if (!ReadHeader(text, c.replayPath, c.gameVersion, error))
         return false;
@@ -359,16 +356,8 @@ void GameEnded(uint32_t score, uint32_t firstLevel)
     fs::path file = folder / (base + ".replay");
     for (int n = 2; fs::exists(file, ec); ++n)
         file = folder / (base + "_" + std::to_string(n) + ".replay");
-    // Written whole beside its place, then renamed: no half replay is ever kept.
-    const fs::path part = file.string() + ".part";
-    ec.clear();
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    out << detail::Header(score, firstLevel) << detail::Session();
-    out.close();
-    if (out)
-        fs::rename(part, file, ec);
-    if (!out || ec) {
-        fs::remove(part, ec);
+    // A replay appears whole or not at all.
+    if (!SaveFile(file.string(), detail::Header(score, firstLevel) + detail::Session())) {
         std::cerr << "zoduzor: cannot keep the replay in " << folder.string() << "\n";
         return;
     }

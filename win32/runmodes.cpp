@@ -12,6 +12,7 @@
 #include <iostream>
 
 #include "layer_internal.h"
+#include "storage.h"
 #include "win32_testing.h"
 
 namespace w32::detail {
@@ -42,10 +43,7 @@ RunMode& M()
 bool LoadScript(const std::string& path, std::string& error)
 {
     RunMode& m = M();
-    std::error_code ec;
-    std::ifstream in;
-    if (!std::filesystem::is_directory(path, ec))
-        in.open(path, std::ios::binary);
+    InFile in(path);
     if (!in.is_open()) {
         error = path + ":0: cannot read the script";
         return false;

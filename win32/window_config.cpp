@@ -1,16 +1,11 @@
 // The window's own settings file, Window.cfg: plain `key=value` lines beside
 // the player's other files. A line that is unknown or damaged is skipped and
-// its setting keeps its default; saving goes through a temporary file.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// its setting keeps its default. Read and saved as the player's other files are.
 #include <charconv>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
+#include "storage.h"
 #include "win32_testing.h"
 
 namespace w32 {
@@ -109,39 +104,18 @@ std::string WindowSettingsPath()
 
 WindowSettings LoadWindowSettings(const std::string& path)
 {
-    // Only a regular file is read, and opening never waits (a pipe, say).
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    std::string text;
-    struct stat st
-    {
-    };
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        char buf[kLongestFile];
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0)
-            text.assign(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    std::istringstream in(text);
-    return ParseWindowSettings(in);
+    // Only the start of a file this long is read: no setting lies further.
+    InFile in(path);
+    std::string text(kLongestFile, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<size_t>(in.gcount()));
+    std::istringstream lines(text);
+    return ParseWindowSettings(lines);
 }
 
 bool SaveWindowSettings(const std::string& path, const WindowSettings& s)
 {
-    const std::string temp = path + "." + std::to_string(::getpid()) + ".tmp";
-    bool ok = false;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << FormatWindowSettings(s);
-        out.flush();
-        ok = static_cast<bool>(out);
-    }
-    if (ok && std::rename(temp.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(temp.c_str());
-    return false;
+    return SaveFile(path, FormatWindowSettings(s));
 }
 
 } // namespace w32

@@ -1,7 +1,7 @@
-// Opening and saving the game's files as a player's machine really has
-// them: only regular files are read (a pipe, device or folder named like a
-// file never stalls the game), and saves follow symbolic links, never leave
-// a half-written file, and let two games share one file.
+// Opening and saving the files of the game and its window as a player's
+// machine really has them: only regular files are read (a pipe, device or
+// folder named like a file never stalls the game), and saves follow symbolic
+// links, never leave a half-written file, and let two games share one file.
 #pragma once
 
 #include <functional>
@@ -49,7 +49,7 @@ class InFile : public std::istream
 // True when `path` names a regular file that can be opened for reading.
 bool IsReadableFile(const std::string& path);
 
-// Saves one of the game's own files at `path` (a path of this file system).
+// Saves one of the program's own files at `path` (a path of this file system).
 // A symbolic link is followed to the file it names, which is replaced and
 // the link kept. The new text goes to a uniquely named temporary file
 // beside that file, is flushed to the disk and renamed over it; when the
