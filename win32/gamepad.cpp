@@ -220,30 +220,14 @@ void AddMappings()
 
 UINT PadKey(PadControl control, const PadContext& now)
 {
-    if (now.screen == PadScreen::Menu) {
-        switch (control) {
-        case PadControl::Up:
-        case PadControl::StickUp:
-            return VK_UP;
-        case PadControl::Down:
-        case PadControl::StickDown:
-            return VK_DOWN;
-        case PadControl::Left:
-        case PadControl::StickLeft:
-            return VK_LEFT;
-        case PadControl::Right:
-        case PadControl::StickRight:
-            return VK_RIGHT;
-        case PadControl::South:
-        case PadControl::Start:
-            return VK_RETURN;
-        case PadControl::East:
-        case PadControl::Back:
-            return VK_ESCAPE;
-        default:
-            return 0;
-        }
-    }
+    const auto c = static_cast<size_t>(control);
+    // In menus, by the order of PadControl: the d-pad and the stick move the
+    // selection, south and Start are Enter, east and Back are Escape.
+    static constexpr UINT kMenuKey[kControls] = {
+        VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT,  VK_RETURN, VK_ESCAPE, 0,       0,       0,
+        0,     0,       0,       VK_RETURN, VK_ESCAPE, VK_UP,     VK_DOWN, VK_LEFT, VK_RIGHT};
+    if (now.screen == PadScreen::Menu)
+        return kMenuKey[c];
     if (now.screen == PadScreen::Paused) {
         // On the pause screen Escape gives up and any other key resumes.
         if (control == PadControl::Back)
@@ -258,7 +242,7 @@ UINT PadKey(PadControl control, const PadContext& now)
     static constexpr Slot kSlot[kControls] = {
         kUp,         kDown,  kLeft,  kRight, kFire,  kRed, kBlue, kYellow, kPrevColour,
         kNextColour, kGreen, kGreen, kPause, kPause, kUp,  kDown, kLeft,   kRight};
-    return now.keys[kSlot[static_cast<size_t>(control)]];
+    return now.keys[kSlot[c]];
 }
 
 bool AxisHeld(int value, bool wasHeld, int press, int release)
