@@ -5,9 +5,14 @@ As a program:
   winshot.py same <window.xwd> <picture.png>   exit 0 when the pixels are equal
   winshot.py flat <out.png> <w> <h> <r> <g> <b> write a one-colour picture
 """
+import os
 import struct
 import sys
 import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools",
+                                "content"))
+import pngfile  # noqa: E402
 
 
 class Picture:
@@ -107,72 +112,13 @@ def read_xwd(path):
     return Picture(width, height, rgb)
 
 
-def _paeth(a, b, c):
-    p = a + b - c
-    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-    if pa <= pb and pa <= pc:
-        return a
-    return b if pb <= pc else c
-
-
 def read_png(path):
-    """An 8-bit, non-interlaced RGB, RGBA, grey or grey-alpha PNG; the alpha is dropped."""
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError("%s: not a PNG file" % path)
-    pos = 8
-    idat = bytearray()
-    header = None
-    palette = None
-    while pos + 8 <= len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        pos += 12 + length
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"PLTE":
-            palette = body
-        elif kind == b"IDAT":
-            idat += body
-        elif kind == b"IEND":
-            break
-    if header is None:
-        raise ValueError("%s: no header" % path)
-    width, height, depth, colour, _comp, _filt, interlace = header
-    channels = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}.get(colour)
-    if depth != 8 or channels is None or interlace != 0 or (colour == 3 and palette is None):
-        raise ValueError("%s: unsupported PNG layout" % path)
-    raw = zlib.decompress(bytes(idat))
-    stride = width * channels
-    prev = bytearray(stride)
+    """An 8-bit, non-interlaced PNG (the content tools' reader); the alpha is dropped."""
+    width, height, rows = pngfile.read_png(path)
     rgb = bytearray()
-    for y in range(height):
-        kind = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            left = line[i - channels] if i >= channels else 0
-            up = prev[i]
-            corner = prev[i - channels] if i >= channels else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 255
-            elif kind == 2:
-                line[i] = (line[i] + up) & 255
-            elif kind == 3:
-                line[i] = (line[i] + (left + up) // 2) & 255
-            elif kind == 4:
-                line[i] = (line[i] + _paeth(left, up, corner)) & 255
-            elif kind != 0:
-                raise ValueError("%s: bad filter %d" % (path, kind))
-        for x in range(width):
-            p = line[x * channels:(x + 1) * channels]
-            if colour == 3:
-                rgb += palette[p[0] * 3:p[0] * 3 + 3]
-            elif channels <= 2:
-                rgb += bytes((p[0], p[0], p[0]))
-            else:
-                rgb += p[:3]
-        prev = line
+    for row in rows:
+        del row[3::4]
+        rgb += row
     return Picture(width, height, rgb)
 
 

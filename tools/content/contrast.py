@@ -14,9 +14,9 @@ decide it, but a background that matches the bullet in many places does.
 """
 
 import os
-import struct
 import sys
-import zlib
+
+import pngfile
 
 FIELD_X = 200        # the play field starts right of the display panel
 STEP = 31            # grid of places, in pixels
@@ -26,56 +26,8 @@ PERCENTILE = 0.10    # the share of places that may score worse
 
 
 def read_png(path):
-    """Decodes an 8-bit RGB or RGBA PNG without interlacing (as rsvg-convert
-    writes them): returns (width, height, rows of RGBA bytes)."""
-    with open(path, "rb") as f:
-        blob = f.read()
-    if blob[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError(f"{path}: not a PNG file")
-    pos, idat, header = 8, b"", None
-    while pos < len(blob):
-        length, kind = struct.unpack(">I4s", blob[pos:pos + 8])
-        chunk = blob[pos + 8:pos + 8 + length]
-        pos += 12 + length
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", chunk)
-        elif kind == b"IDAT":
-            idat += chunk
-        elif kind == b"IEND":
-            break
-    w, h, depth, colour, _, _, interlace = header
-    if depth != 8 or colour not in (2, 6) or interlace:
-        raise ValueError(f"{path}: only 8-bit RGB(A) PNGs without interlacing are read")
-    bpp = 4 if colour == 6 else 3
-    raw = zlib.decompress(idat)
-    stride = w * bpp
-    rows, prev = [], bytearray(stride)
-    for y in range(h):
-        kind = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        if kind == 1:
-            for i in range(bpp, stride):
-                line[i] = (line[i] + line[i - bpp]) & 255
-        elif kind == 2:
-            line = bytearray((a + b) & 255 for a, b in zip(line, prev))
-        elif kind == 3:
-            for i in range(stride):
-                left = line[i - bpp] if i >= bpp else 0
-                line[i] = (line[i] + ((left + prev[i]) >> 1)) & 255
-        elif kind == 4:
-            for i in range(stride):
-                a = line[i - bpp] if i >= bpp else 0
-                b = prev[i]
-                c = prev[i - bpp] if i >= bpp else 0
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-                line[i] = (line[i] + pred) & 255
-        prev = line
-        if bpp == 3:
-            line = bytearray(b for i in range(w) for b in (*line[3 * i:3 * i + 3], 255))
-        rows.append(line)
-    return w, h, rows
+    """(width, height, rows of RGBA bytes) of a PNG file."""
+    return pngfile.read_png(path)
 
 
 def _linear(v):
