@@ -150,28 +150,8 @@ void BM_CreditsPaintIntoBuffer(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_CreditsPaintIntoBuffer)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_MainMenuIdleCpu)
-    ->Iterations(1)
-    ->Repetitions(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CreditsScrollingCpu)
-    ->Iterations(1)
-    ->Repetitions(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GameInPlayCpu)
-    ->Iterations(1)
-    ->Repetitions(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GameInPlayFullscreenCpu)
-    ->Iterations(1)
-    ->Repetitions(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OptionsIdleCpu)
-    ->Iterations(1)
-    ->Repetitions(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MainMenuIdleCpu)->Apply(bench::OnceInRealTime);
+BENCHMARK(BM_CreditsScrollingCpu)->Apply(bench::OnceInRealTime);
+BENCHMARK(BM_GameInPlayCpu)->Apply(bench::OnceInRealTime);
+BENCHMARK(BM_GameInPlayFullscreenCpu)->Apply(bench::OnceInRealTime);
+BENCHMARK(BM_OptionsIdleCpu)->Apply(bench::OnceInRealTime);

@@ -100,10 +100,6 @@ void BM_PeakMemoryInPlay(benchmark::State& state)
     }
     state.counters["peak_rss_mb"] = peakMb;
 }
-BENCHMARK(BM_PeakMemoryInPlay)
-    ->Iterations(1)
-    ->Repetitions(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeakMemoryInPlay)->Apply(bench::OnceInRealTime);
 
 } // namespace

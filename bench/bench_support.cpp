@@ -132,4 +132,9 @@ double Median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
+void OnceInRealTime(benchmark::internal::Benchmark* b)
+{
+    b->Iterations(1)->Repetitions(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
 } // namespace bench

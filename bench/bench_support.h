@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 namespace bench {
 
 // A fresh copy of game/data and game/res in a temporary folder, removed at the end.
@@ -38,5 +40,9 @@ pid_t StartGame(const std::filesystem::path& dir, const std::string& script, boo
 
 // The median of the values (0 for none).
 double Median(std::vector<double> values);
+
+// For a benchmark that runs the program in real time: one run, timed by the
+// benchmark itself, reported in milliseconds.
+void OnceInRealTime(benchmark::internal::Benchmark* b);
 
 } // namespace bench

@@ -73,17 +73,21 @@ class Installed : public ::testing::Test
     static fs::path Game() { return Usr(INSTALL_BINDIR "/zoduzor"); }
     static fs::path Share() { return Usr(INSTALL_DATADIR "/zoduzor"); }
 
-    // Runs the installed game headless with a script from a folder of its
-    // own, with HOME and XDG_DATA_HOME in a temporary folder.
+    // Runs a program as the player does: from a folder of its own, with
+    // HOME and XDG_DATA_HOME in a temporary folder and no ZODUZOR_DIR.
+    harness::RunResult RunAsPlayer(const fs::path& program,
+                                   const std::vector<std::string>& args) const
+    {
+        harness::ScopedEnv h("HOME", home_.str());
+        harness::ScopedEnv xdg("XDG_DATA_HOME", (home_ / "data").string());
+        harness::ScopedEnv noDir("ZODUZOR_DIR", std::nullopt);
+        return harness::Run(program.string(), args, work_.str());
+    }
+    // Runs the installed game headless with a script, as the player does.
     harness::RunResult Play(const std::string& script) const
     {
         harness::WriteFile(home_ / "test.script", script);
-        harness::ScopedEnv h("HOME", home_.str().c_str());
-        harness::ScopedEnv xdg("XDG_DATA_HOME", (home_ / "data").c_str());
-        harness::ScopedEnv noDir("ZODUZOR_DIR", std::nullopt);
-        return harness::Run(Game().string(),
-                            {"--headless", "--script", (home_ / "test.script").string()},
-                            work_.str());
+        return RunAsPlayer(Game(), {"--headless", "--script", (home_ / "test.script").string()});
     }
     fs::path Mine(const std::string& rel) const { return home_ / "data/zoduzor" / rel; }
 
@@ -213,10 +217,7 @@ TEST_F(Installed, WithoutContentAnywhereTheGameSaysWhereItLookedAndWritesNothing
     fs::create_directories(bare / INSTALL_LIBDIR "/zoduzor");
     fs::copy_file(Usr(INSTALL_LIBDIR "/zoduzor/librastrum.so"),
                   bare / INSTALL_LIBDIR "/zoduzor/librastrum.so");
-    harness::ScopedEnv h("HOME", home_.str().c_str());
-    harness::ScopedEnv xdg("XDG_DATA_HOME", (home_ / "data").c_str());
-    harness::ScopedEnv noDir("ZODUZOR_DIR", std::nullopt);
-    const auto r = harness::Run((bin / "zoduzor").string(), {"--headless"}, work_.str());
+    const auto r = RunAsPlayer(bin / "zoduzor", {"--headless"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;

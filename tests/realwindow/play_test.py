@@ -125,10 +125,12 @@ class Session:
         return subprocess.run(["xdotool", *args], capture_output=True, text=True,
                               timeout=10).stdout
 
-    def start_game(self):
+    def start_game(self, *extra):
+        """Starts the game in the scratch folder, with extra arguments if
+        given, and waits for its window."""
         env = dict(os.environ, SDL_AUDIODRIVER="dummy")
         self.err = open(os.path.join(self.work, "err.txt"), "w")
-        self.game = subprocess.Popen([self.binary, "--dir", self.work], env=env,
+        self.game = subprocess.Popen([self.binary, "--dir", self.work, *extra], env=env,
                                      stdout=subprocess.DEVNULL, stderr=self.err)
         deadline = time.monotonic() + 15
         while time.monotonic() < deadline:

@@ -67,20 +67,8 @@ class Window(play_test.Session):
 
     def start_game(self):
         self.trace = os.path.join(self.work, "trace%d.txt" % time.monotonic_ns())
-        env = dict(os.environ, SDL_AUDIODRIVER="dummy")
-        self.err = open(os.path.join(self.work, "err.txt"), "w")
-        self.game = subprocess.Popen([self.binary, "--dir", self.work, "--trace", self.trace],
-                                     env=env, stdout=subprocess.DEVNULL, stderr=self.err)
-        deadline = time.monotonic() + 15
-        while time.monotonic() < deadline:
-            ids = self.xdo("search", "--onlyvisible", "--name", "^Zoduzor$").split()
-            if ids:
-                self.wid = ids[0]
-                self.xdo("windowfocus", self.wid)
-                return
-            self.alive()
-            time.sleep(0.1)
-        raise Failure("no window titled Zoduzor")
+        super().start_game("--trace", self.trace)
+        self.xdo("windowfocus", self.wid)
 
     def close(self):
         for proc in (getattr(self, "wm", None),):

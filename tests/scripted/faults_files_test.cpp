@@ -7,9 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -87,17 +88,30 @@ std::string ScoredGame(uint64_t& t, const std::string& name)
     return s;
 }
 
+// The keys pressed one after another, 100 ms apart from `t` ms; moves t past them.
+std::string Presses(uint64_t& t, std::initializer_list<const char*> keys)
+{
+    std::string s;
+    for (const char* key : keys) {
+        s += std::to_string(t) + " press " + key + "\n";
+        t += 100;
+    }
+    return s;
+}
+
 // From the main menu at `t` ms: the options, difficulty up to 3, and back
 // through the Return row (which saves the settings). Moves t past it.
 std::string SaveDifficultyThree(uint64_t& t)
 {
-    std::string s;
-    for (const char* e : {"VK_DOWN", "VK_DOWN", "VK_RETURN", "VK_DOWN", "VK_RIGHT", "VK_RIGHT",
-                          "VK_DOWN", "VK_DOWN", "VK_DOWN", "VK_RETURN"}) {
-        s += std::to_string(t) + " press " + e + "\n";
-        t += 100;
-    }
-    return s;
+    return Presses(t, {"VK_DOWN", "VK_DOWN", "VK_RETURN", "VK_DOWN", "VK_RIGHT", "VK_RIGHT",
+                       "VK_DOWN", "VK_DOWN", "VK_DOWN", "VK_RETURN"});
+}
+
+// From the main menu at `t` ms: the credits, the sixth button, four steps
+// down from Play. Moves t past it.
+std::string OpenCredits(uint64_t& t)
+{
+    return Presses(t, {"VK_DOWN", "VK_DOWN", "VK_DOWN", "VK_DOWN", "VK_RETURN"});
 }
 
 // A valid table of twenty entries scoring 90 down to 14.
@@ -115,6 +129,16 @@ std::string OldTable()
 json Keys(const json& dump)
 {
     return dump["settings"]["keys"];
+}
+
+// A case's description as a test name: every character but letters and digits as '_'.
+template <class Case> std::string CaseName(const ::testing::TestParamInfo<Case>& info)
+{
+    std::string n = info.param.what;
+    for (char& c : n) {
+        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    return n;
 }
 
 // ---------------------------------------------------------------- data folder
@@ -175,13 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    fs::remove(d / "data/001.LVL");
                                    fs::create_symlink("/dev/zero", d / "data/001.LVL");
                                }}),
-    [](const auto& info) {
-        std::string n = info.param.what;
-        for (char& c : n) {
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        return n;
-    });
+    CaseName<DataCase>);
 
 // Data written by another era's editor: a class identifier in Latin-1 and a
 // credits line whose cut splits a UTF-8 character. A recorded game dumps and
@@ -192,13 +210,9 @@ TEST(Faults, ForeignBytesInDataAndCreditsNeitherStopARecordingNorItsReplay)
     dir.Write("data/SCOUTX.nmi", CrLf({"SCOUT\xC9", "TRUE", "FALSE", "FALSE", "FALSE", "3",
                                        "HEROBULLET", "1", "1", "20"}));
     dir.Write("data/credits.txt", CrLf({std::string(39, 'x') + "\xC3\xA9t\xE9", "fin"}));
-    std::string s = "500 press VK_RETURN\n4500 dump g.json\n4600 close\n";
     uint64_t t = 5000;
-    for (int i = 0; i < 4; ++i, t += 100) {
-        s += std::to_string(t) + " press VK_DOWN\n";
-    }
-    s += std::to_string(t) + " press VK_RETURN\n" + std::to_string(t + 1500) + " dump c.json\n" +
-         std::to_string(t + 1600) + " quit\n";
+    std::string s = "500 press VK_RETURN\n4500 dump g.json\n4600 close\n" + OpenCredits(t);
+    s += std::to_string(t + 1400) + " dump c.json\n" + std::to_string(t + 1500) + " quit\n";
     const auto r = dir.Play(s, {"--record", "rec.script"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const json g = dir.Dump("g.json");
@@ -220,11 +234,9 @@ TEST(Faults, MissingCreditsSayWhyAndTheScreenStillLeaves)
 {
     GameDir dir;
     fs::remove(dir / "data/credits.txt");
-    // Credits are the sixth button: four steps down from Play.
-    const auto r =
-        dir.Play("500 press VK_DOWN\n600 press VK_DOWN\n700 press VK_DOWN\n800 press VK_DOWN\n"
-                 "900 press VK_RETURN\n3000 dump c.json\n3100 press VK_ESCAPE\n3200 dump m.json\n"
-                 "3300 quit\n");
+    uint64_t t = 500;
+    const auto r = dir.Play(
+        OpenCredits(t) + "3000 dump c.json\n3100 press VK_ESCAPE\n3200 dump m.json\n3300 quit\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("Error: No credits file found."), std::string::npos) << r.err;
     const json c = dir.Dump("c.json");
@@ -245,11 +257,8 @@ TEST(Faults, PipesInPlaceOfTheGamesFilesNeverStallIt)
     // A settings save, then the credits (the sixth button).
     uint64_t t = 500;
     std::string s = "100 dump a.json\n" + SaveDifficultyThree(t);
-    for (int i = 0; i < 4; ++i, t += 100) {
-        s += std::to_string(t) + " press VK_DOWN\n";
-    }
-    s += std::to_string(t) + " press VK_RETURN\n" + std::to_string(t + 500) + " dump c.json\n" +
-         std::to_string(t + 600) + " quit\n";
+    s += OpenCredits(t);
+    s += std::to_string(t + 400) + " dump c.json\n" + std::to_string(t + 500) + " quit\n";
     const auto r = dir.Play(s, {}, 30);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const json a = dir.Dump("a.json");
@@ -335,13 +344,7 @@ INSTANTIATE_TEST_SUITE_P(
             4,
             3,
             0}),
-    [](const auto& info) {
-        std::string n = info.param.what;
-        for (char& c : n) {
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        return n;
-    });
+    CaseName<SettingsCase>);
 
 TEST(Faults, AValidSettingsFileInAnotherLayoutIsReadAndLeftAlone)
 {
@@ -420,13 +423,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ScoresCase{"long names",
                                  Lines({"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "80", "X", "70"})},
                       ScoresCase{"empty", ""}),
-    [](const auto& info) {
-        std::string n = info.param.what;
-        for (char& c : n) {
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        return n;
-    });
+    CaseName<ScoresCase>);
 
 TEST(Faults, HighScoresAreReadByTheRules)
 {
@@ -444,9 +441,12 @@ TEST(Faults, HighScoresAreReadByTheRules)
 // ---------------------------------------------------------------- unwritable folder
 
 // Runs the game in dir, which it may read but not write; dumps go to
-// dir/out, which it may write.
-harness::RunResult PlayReadOnlyAs(const GameDir& dir, const std::string& script)
+// dir/out, which it may write. A folder that cannot be written sends the
+// player's files to the user folder (dir/home); one that cannot be made
+// either leaves them in the game folder.
+harness::RunResult PlayReadOnly(const GameDir& dir, const std::string& script)
 {
+    const harness::ScopedEnv home("XDG_DATA_HOME", (dir / "home").string());
     dir.Write("test.script", script);
     fs::create_directories(dir / "out");
     chmod((dir / "out").c_str(), 0777);
@@ -465,21 +465,6 @@ harness::RunResult PlayReadOnlyAs(const GameDir& dir, const std::string& script)
     return r;
 }
 
-// A folder that cannot be written sends the player's files to the user
-// folder; one that cannot be made either leaves them in the game folder.
-harness::RunResult PlayReadOnly(const GameDir& dir, const std::string& script)
-{
-    const char* old = std::getenv("XDG_DATA_HOME");
-    const std::string saved = old ? old : "";
-    setenv("XDG_DATA_HOME", (dir / "home").c_str(), 1);
-    auto r = PlayReadOnlyAs(dir, script);
-    if (old)
-        setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    else
-        unsetenv("XDG_DATA_HOME");
-    return r;
-}
-
 bool CanDropPrivileges()
 {
     return geteuid() != 0 || access("/usr/bin/setpriv", X_OK) == 0;
@@ -493,11 +478,8 @@ TEST(Faults, SettingsThatCannotBeSavedSaySoAndKeepTheOldFile)
     GameDir dir;
     dir.Write("UserSettings.list", kDefaultSettings);
     chmod((dir / "UserSettings.list").c_str(), 0444); // nor may it write the file
-    // Options, difficulty up to 3, then its Return row.
-    const auto r = PlayReadOnly(dir, "500 press VK_DOWN\n600 press VK_DOWN\n700 press VK_RETURN\n"
-                                     "800 press VK_DOWN\n900 press VK_RIGHT\n1000 press VK_RIGHT\n"
-                                     "1100 press VK_DOWN\n1200 press VK_DOWN\n1300 press VK_DOWN\n"
-                                     "1400 press VK_RETURN\n1500 dump out/a.json\n1600 quit\n");
+    uint64_t t = 500;
+    const auto r = PlayReadOnly(dir, SaveDifficultyThree(t) + "1500 dump out/a.json\n1600 quit\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("Error: The settings could not be saved."), std::string::npos) << r.err;
     const json a = dir.Dump("out/a.json");
@@ -625,11 +607,8 @@ TEST(Faults, SavesWriteThroughLinksAndKeepThem)
     EXPECT_EQ(settings.substr(settings.size() - 4, 1), "3") << settings;
     // Nothing else was left beside the files.
     for (const char* folder : {"dotfiles", "shared"}) {
-        int files = 0;
-        for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir / folder)) {
-            ++files;
-        }
-        EXPECT_EQ(files, 1) << folder;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir / folder), fs::directory_iterator()), 1)
+            << folder;
     }
 }
 

@@ -241,6 +241,17 @@ ScopedEnv::~ScopedEnv()
         unsetenv(name_);
 }
 
+ScopedCwd::ScopedCwd(const fs::path& dir) : old_(fs::current_path())
+{
+    fs::current_path(dir);
+}
+
+ScopedCwd::~ScopedCwd()
+{
+    std::error_code ec;
+    fs::current_path(old_, ec);
+}
+
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;

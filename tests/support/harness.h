@@ -91,6 +91,19 @@ class ScopedEnv
     std::optional<std::string> old_;
 };
 
+// Makes a folder the working folder for the life of the object.
+class ScopedCwd
+{
+  public:
+    explicit ScopedCwd(const fs::path& dir);
+    ~ScopedCwd();
+    ScopedCwd(const ScopedCwd&) = delete;
+    ScopedCwd& operator=(const ScopedCwd&) = delete;
+
+  private:
+    fs::path old_;
+};
+
 // The lines of a text, split at LF; a CR before the LF goes with it.
 std::vector<std::string> Lines(const std::string& text);
 

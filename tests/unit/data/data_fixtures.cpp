@@ -27,8 +27,6 @@ class DataEnvironment : public ::testing::Environment
 
 void ScratchTest::SetUp()
 {
-    old_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
     gamesetup::ClearGameData();
     PlayMode = plMoNorm;
 }
@@ -36,7 +34,6 @@ void ScratchTest::SetUp()
 void ScratchTest::TearDown()
 {
     gamesetup::ClearGameData();
-    std::filesystem::current_path(old_);
 }
 
 void ScratchTest::Write(const std::string& rel, const std::string& contents) const

@@ -27,7 +27,7 @@ class ScratchTest : public ::testing::Test
     harness::TempDir dir;
 
   private:
-    std::filesystem::path old_;
+    harness::ScopedCwd cwd_{dir.path()};
 };
 
 // The headless layer with its sound commands logged to `path`; returns

@@ -15,8 +15,8 @@
 #include "dataquill_rules.h"
 #include "enemydata.h"
 #include "game.h"
+#include "game_setup.h"
 #include "harness.h"
-#include "rastrum.h"
 
 namespace fs = std::filesystem;
 
@@ -62,18 +62,8 @@ void AddEnemyClassNamed(const std::string& id, bool isBoss)
 class DataquillRules : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        p1BC.clear();
-        p1EC.clear();
-        InitGraphics(0);
-        numOfImg = 0;
-    }
-    void TearDown() override
-    {
-        p1BC.clear();
-        p1EC.clear();
-    }
+    void SetUp() override { gamesetup::ClearGameData(); }
+    void TearDown() override { gamesetup::ClearGameData(); }
 };
 
 TEST_F(DataquillRules, EnemyAndBossFilesReadAsTheGameReadsThem)
@@ -121,8 +111,7 @@ TEST_F(DataquillRules, BulletFilesReadAsTheGameReadsThem)
 TEST_F(DataquillRules, LevelFilesReadAsTheGameReadsThem)
 {
     harness::TempDir dir;
-    const fs::path old = fs::current_path();
-    fs::current_path(dir.path());
+    const harness::ScopedCwd cwd(dir.path());
     for (const auto& [name, seed] : Seeds("fuzz_level")) {
         const quill::Record dq = quill::ReadRecord(quill::FileKind::Level, seed);
         p1EC.clear();
@@ -156,7 +145,6 @@ TEST_F(DataquillRules, LevelFilesReadAsTheGameReadsThem)
                 << name << " " << node.enemyClass.id.str();
         }
     }
-    fs::current_path(old);
 }
 
 } // namespace

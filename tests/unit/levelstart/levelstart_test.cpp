@@ -40,8 +40,6 @@ class LevelStart : public ::testing::Test
   protected:
     void SetUp() override
     {
-        before = fs::current_path();
-        fs::current_path(dir.path());
         std::string error;
         ASSERT_TRUE(gamesetup::Start(error)) << error;
         LoadUserSettings();
@@ -51,7 +49,6 @@ class LevelStart : public ::testing::Test
     {
         FreeGraphics();
         FreeBuffer();
-        fs::current_path(before);
     }
     // Starts level n (the data folder's level files are numbered from 1).
     static void Start(uint32_t n)
@@ -61,7 +58,7 @@ class LevelStart : public ::testing::Test
     }
 
     harness::GameDir dir;
-    fs::path before;
+    harness::ScopedCwd cwd{dir.path()};
 };
 
 TEST_F(LevelStart, HundredStartsLeaveMemoryFlat)

@@ -79,16 +79,10 @@ class RoundTrip : public ::testing::Test
   protected:
     void SetUp() override
     {
-        old_ = fs::current_path();
-        fs::current_path(dir_.path());
         fs::create_directory(dir_ / "data");
         Reset();
     }
-    void TearDown() override
-    {
-        Reset();
-        fs::current_path(old_);
-    }
+    void TearDown() override { Reset(); }
     static void Reset()
     {
         gamesetup::ClearGameData();
@@ -207,7 +201,7 @@ class RoundTrip : public ::testing::Test
     std::mt19937 rng_{20261207u};
     std::set<std::string> usedIds_;
     harness::TempDir dir_;
-    fs::path old_;
+    harness::ScopedCwd cwd_{dir_.path()};
 };
 
 TEST_F(RoundTrip, BulletClassesReadAsEntered)

@@ -136,8 +136,6 @@ class PadGame : public ::testing::Test
     void Start(const std::string& record)
     {
         dir.Write("data/001.LVL", harness::CrLf({"NORM", "600000", "SENTINEL", ""}));
-        before = fs::current_path();
-        fs::current_path(dir.path());
         w32::testing::Reset(true);
         w32::RunConfig config;
         config.headless = true;
@@ -166,7 +164,6 @@ class PadGame : public ::testing::Test
             first->Unplug();
         RunFor(1);
         w32::testing::Reset(true);
-        fs::current_path(before);
     }
     // Runs the message loop as the program does for `ms` virtual milliseconds.
     void RunFor(uint32_t ms)
@@ -201,7 +198,7 @@ class PadGame : public ::testing::Test
     }
 
     harness::GameDir dir;
-    fs::path before;
+    harness::ScopedCwd cwd{dir.path()};
     HWND hwnd = nullptr;
     std::unique_ptr<VirtualPad> first;
     VirtualPad& pad() { return *first; }

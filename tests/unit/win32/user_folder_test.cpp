@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -39,19 +38,13 @@ class UserFolder : public ::testing::Test
   protected:
     void SetUp() override
     {
-        old_ = fs::current_path();
-        fs::current_path(content_.path());
         ASSERT_TRUE(w32::UseUserFolder(user_.str()));
         mine_ = fs::absolute(user_.path()).lexically_normal().string();
     }
-    void TearDown() override
-    {
-        w32::UseUserFolder("");
-        fs::current_path(old_);
-    }
+    void TearDown() override { w32::UseUserFolder(""); }
 
     harness::TempDir content_, user_;
-    fs::path old_;
+    harness::ScopedCwd cwd_{content_.path()};
     std::string mine_; // the user folder as the layer names it
 };
 

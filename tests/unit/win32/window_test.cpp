@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "harness.h"
 #include "win32_testing.h"
