@@ -100,6 +100,31 @@ def _lum_sim(matrix, lin):
 VIEWS = ["normal", "protanopia", "deuteranopia", "tritanopia", "greyscale"]
 
 
+def cross_check():
+    """Compares the simulation with Debian's python3-colorspacious, which
+    implements the same model, on the game's colours and the primaries.
+    Returns a failure or None; None too when colorspacious is missing."""
+    try:
+        import colorspacious
+    except ImportError:
+        print("simulation not cross-checked: colorspacious is not installed for this python")
+        return None
+    colours = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0), (128, 128, 128),
+               (255, 59, 59), (56, 224, 96), (60, 140, 255), (255, 216, 58), (12, 79, 134),
+               (201, 168, 106), (79, 143, 56)]
+    worst = 0.0
+    for kind in MACHADO:
+        space = {"name": "sRGB1+CVD", "cvd_type": kind.replace("opia", "omaly"),
+                 "severity": 100}
+        for rgb in colours:
+            theirs = colorspacious.cspace_convert([c / 255 for c in rgb], space, "sRGB1")
+            ours = simulate(kind, rgb)
+            worst = max(worst, max(abs(min(1.0, max(0.0, float(t))) * 255 - o)
+                                   for t, o in zip(theirs, ours)))
+    print(f"simulation against colorspacious: largest difference {worst:.1e} of 255")
+    return None if worst < 0.01 else f"the simulation differs from colorspacious' by {worst:.3f}"
+
+
 # ---------------------------------------------------------------- files
 
 def find(res, theme, folder, name):
@@ -181,7 +206,7 @@ def digit_backing(panel, area, kind="normal"):
 
 def run(res, data):
     """Prints the figures; returns the list of failures."""
-    failures = []
+    failures = [f for f in [cross_check()] if f]
     colours = bullet_colours(data)
     single = {c: sorted(b for b, cs in colours.items() if cs == c) for c in COLOURS}
     for c in COLOURS:

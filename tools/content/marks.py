@@ -44,6 +44,12 @@ def path(c, cx, cy, s, hole=0.0):
     raise ValueError(f"no mark for colour {c!r}")
 
 
+def label_size(c, s):
+    """The size at which a mark labelling something looks as big as the
+    others at s: the diamond, smallest in area, is drawn larger."""
+    return s * 1.25 if c == "Y" else s
+
+
 def heart(c, cx, cy, s):
     """The middle of the mark's own area (a triangle's lies low)."""
     return (cx, cy + s / 6) if c == "R" else (cx, cy)

@@ -21,7 +21,8 @@ def button(label, w, h=BUTTON_H, active=False, accent="#3c8cff", size=30, mark=N
     body += f'<rect x="8" y="6" width="{w - 16}" height="{h * 0.3:.0f}" rx="6" fill="#ffffff" opacity="0.07"/>'
     x = w / 2
     if mark:
-        d, b = marks.mark(mark, 20, h / 2 - 1, 18, HUES[mark], "#05060a", 1.3)
+        d, b = marks.mark(mark, 20, h / 2 - 1, marks.label_size(mark, 18), HUES[mark], "#05060a",
+                          1.3)
         defs += d
         body += b
         x += 10

@@ -169,7 +169,7 @@ def osd_panel():
         body += (f'<rect x="{bx - 3}" y="{by - 2}" width="{BAR_W + 6}" height="{BAR_SHOWN + 4}" '
                  f'rx="4" fill="#07090f" stroke="{HUES[c]}" stroke-width="2"/>')
         for k in range(6):
-            d, b = marks.mark(c, cx, by + 12.5 + k * 25, 12, HUES[c], rim_width=0,
+            d, b = marks.mark(c, cx, by + 12.5 + k * 25, marks.label_size(c, 12), HUES[c], rim_width=0,
                               gid=f"t{c}{k}")
             defs += d
             body += f'<g opacity="0.22">{b}</g>'
@@ -179,7 +179,8 @@ def osd_panel():
                      f'stroke="{HUES[c]}" stroke-width="2"/>')
         # the meter's mark above it, the label beside it, turned upright
         my = by - 2 - (22 if c in "RG" else 18)
-        d, b = marks.mark(c, cx, my, PANEL_MARK, HUES[c], "#05060a", 1.5, gid=f"p{c}")
+        d, b = marks.mark(c, cx, my, marks.label_size(c, PANEL_MARK), HUES[c], "#05060a", 1.5,
+                          gid=f"p{c}")
         defs += d
         body += b
         lx = bx + BAR_W + 22
@@ -252,7 +253,8 @@ def overlay_level():
     x = 403
     for c, name, width in (("R", "RED", 24), ("G", "GREEN", 40), ("B", "BLUE", 32),
                            ("Y", "YELLOW", 50)):
-        d, b = marks.mark(c, x + 7, 428, 14, HUES[c], "#05060a", 1.2, gid=f"l{c}")
+        d, b = marks.mark(c, x + 7, 426, marks.label_size(c, 14), HUES[c], "#05060a", 1.2,
+                          gid=f"l{c}")
         defs += d
         body += b + text(x + 18, 430, name, 18, HUES[c], anchor="start")
         x += 18 + width + 14
