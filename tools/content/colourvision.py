@@ -143,6 +143,8 @@ def find(res, theme, folder, name):
 def bullet_colours(data):
     """{bullet class: the colours (a string of RGBY) it damages}."""
     out = {}
+    if not os.path.isdir(data):
+        sys.exit(f"no data folder at {data}")
     for entry in sorted(os.listdir(data)):
         if not entry.lower().endswith(".blt"):
             continue
@@ -219,7 +221,10 @@ def run(res, data):
 
     def picture(path):
         if path not in cache:
-            cache[path] = pngfile.read_png(path)
+            try:
+                cache[path] = pngfile.read_png(path)
+            except (OSError, ValueError) as e:
+                sys.exit(f"cannot read {path}: {e}")
         return cache[path]
 
     for theme in THEMES:
