@@ -198,8 +198,9 @@ def digit_backing(panel, area, kind="normal"):
     for y in range(y0, min(y1 + 1, h)):
         for x in range(x0, min(x1 + 1, w)):
             r, g, b, a = rows[y][4 * x:4 * x + 4]
-            over = 255 * (1 - a / 255)
-            c = contrast.ratio(red, seen(r * a / 255 + over, g * a / 255 + over, b * a / 255 + over))
+            k = a / 255
+            over = 255 * (1 - k)
+            c = contrast.ratio(red, seen(r * k + over, g * k + over, b * k + over))
             low = c if low is None else min(low, c)
     return low
 
@@ -238,7 +239,8 @@ def run(res, data):
                     for na, pa in by_colour[ca]:
                         for nb, pb in by_colour[cb]:
                             if pa is None or pb is None:
-                                failures.append(f"{theme}: {kind} {na if pa is None else nb} missing")
+                                gone = na if pa is None else nb
+                                failures.append(f"{theme}: {kind} {gone} missing")
                                 continue
                             o = overlap(picture(pa), picture(pb))
                             label = f"{theme} {kind}s {na}/{nb}"
@@ -280,7 +282,11 @@ def run(res, data):
             value, where = worst_contrast[view]
             print(f"lowest bullet contrast, {view:12}: {value:5.2f} ({where})")
     for name, (value, theme) in digits.items():
-        print(f"pure red on the {name} backing: {value:.2f} ({theme})")
+        # as the deficiencies see it, for information only: there pure red
+        # falls short of DIGITS_MIN on any backing
+        panel = picture(find(res, theme, "osd", "OSD.png"))
+        seen = ", ".join(f"{v} {digit_backing(panel, DIGITS[name], v):.2f}" for v in VIEWS[1:])
+        print(f"pure red on the {name} backing: {value:.2f} ({theme}; {seen})")
     return failures
 
 

@@ -2,15 +2,15 @@
 the only thing that tells them apart. Red is a triangle, green a cross, blue a
 circle and yellow a diamond: no two are the same shape turned, and each reads
 the same from any side. Bullets take their colour's shape, two-colour bullets
-are split down the middle into half of each shape, shields wear a ring of
+are split down the middle into half of each shape, shields are edged with
 their colour's marks and the panel labels each meter with its mark."""
 
 import math
 
-MARK = {"R": "triangle", "G": "cross", "B": "circle", "Y": "diamond"}
-SHAPE_G = "+"
-DIAMOND = 0.86
 CROSS_ARM = 1 / 3  # a cross's arms, as a share of its width
+# A diamond's points stop short of its square, so that it keeps clear of the
+# cross's arms (the two silhouettes stay apart).
+DIAMOND = 0.86
 
 
 def path(c, cx, cy, s, hole=0.0):
@@ -21,14 +21,9 @@ def path(c, cx, cy, s, hole=0.0):
     if c == "R":
         return f"M{cx:.2f},{cy - h:.2f} L{cx + h:.2f},{cy + h:.2f} L{cx - h:.2f},{cy + h:.2f} Z"
     if c == "G":
-        if SHAPE_G == "x":
-            a = s * CROSS_ARM / 2 / math.sqrt(2) * 1.0
-            t = a * 2 ** 0.5
-            p = [(-h, -h + t), (-h + t, -h), (0, -t), (h - t, -h), (h, -h + t), (t, 0), (h, h - t), (h - t, h), (0, t), (-h + t, h), (-h, h - t), (-t, 0)]
-        else:
-            a = s * CROSS_ARM / 2
-            p = [(-a, -h), (a, -h), (a, -a), (h, -a), (h, a), (a, a), (a, h), (-a, h), (-a, a),
-                 (-h, a), (-h, -a), (-a, -a)]
+        a = s * CROSS_ARM / 2
+        p = [(-a, -h), (a, -h), (a, -a), (h, -a), (h, a), (a, a), (a, h), (-a, h), (-a, a),
+             (-h, a), (-h, -a), (-a, -a)]
         return "M" + " L".join(f"{cx + x:.2f},{cy + y:.2f}" for x, y in p) + " Z"
     if c == "B":
         r = s * hole / 2
@@ -40,7 +35,8 @@ def path(c, cx, cy, s, hole=0.0):
         return d
     if c == "Y":
         h *= DIAMOND
-        return f"M{cx:.2f},{cy - h:.2f} L{cx + h:.2f},{cy:.2f} L{cx:.2f},{cy + h:.2f} L{cx - h:.2f},{cy:.2f} Z"
+        return (f"M{cx:.2f},{cy - h:.2f} L{cx + h:.2f},{cy:.2f} L{cx:.2f},{cy + h:.2f} "
+                f"L{cx - h:.2f},{cy:.2f} Z")
     raise ValueError(f"no mark for colour {c!r}")
 
 
@@ -51,7 +47,8 @@ def label_size(c, s):
 
 
 def heart(c, cx, cy, s):
-    """The middle of the mark's own area (a triangle's lies low)."""
+    """The middle of the mark's own area, where a bullet's white heart goes
+    (a triangle's lies low)."""
     return (cx, cy + s / 6) if c == "R" else (cx, cy)
 
 

@@ -169,8 +169,8 @@ def osd_panel():
         body += (f'<rect x="{bx - 3}" y="{by - 2}" width="{BAR_W + 6}" height="{BAR_SHOWN + 4}" '
                  f'rx="4" fill="#07090f" stroke="{HUES[c]}" stroke-width="2"/>')
         for k in range(6):
-            d, b = marks.mark(c, cx, by + 12.5 + k * 25, marks.label_size(c, 12), HUES[c], rim_width=0,
-                              gid=f"t{c}{k}")
+            d, b = marks.mark(c, cx, by + 12.5 + k * 25, marks.label_size(c, 12), HUES[c],
+                              rim_width=0, gid=f"t{c}{k}")
             defs += d
             body += f'<g opacity="0.22">{b}</g>'
         for k in range(1, 4):  # quarter ticks
