@@ -13,7 +13,7 @@ play=(
 rest=(
     git libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps xauth util-linux evilwm
-    clang clang-format libclang-rt-14-dev lame librsvg2-bin python3
+    clang clang-format libclang-rt-14-dev lame librsvg2-bin python3 python3-colorspacious
     dpkg-dev desktop-file-utils appstream lintian
 )
 

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Screenshots of every screen in its usual state, and a contact sheet.
 #   tools/menu_screens.sh [BUILD_DIR]     (default: build)
-# Writes docs/screens/<screen>.png and docs/screens/contact-sheet.png.
+# Writes docs/screens/<screen>.png and docs/screens/contact-sheet.png, and
+# docs/screens/colour-vision.png: each theme's play screen as seen normally
+# and with protanopia, deuteranopia, tritanopia and in grey.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -115,10 +117,37 @@ rm -f "$work/HighScores.list"
 "$build/zoduzor" --dir "$work" --headless --script "$work/meadow.script"
 "$build/zoduzor" --dir "$panel" --headless --script "$panel/panel.script"
 cp "$panel/panel_full.png" "$panel/panel_empty.png" "$work/"
+
+# Each theme in a level of its own, chosen on the level choice screen, under
+# fire behind a shield of its own; then as each colour deficiency sees it.
+views="protanopia deuteranopia tritanopia greyscale"
+sheet=""
+for spec in "2 VK_NUMPAD1 norm" "3 VK_NUMPAD3 bike" "5 VK_NUMPAD5 eegg" "6 VK_NUMPAD2 rudi"; do
+    set -- $spec
+    cat > "$work/theme.script" <<SCRIPT
+100 press VK_DOWN
+110 press VK_RETURN
+190 keydown VK_SHIFT
+200 type $1
+210 keyup VK_SHIFT
+300 press VK_RETURN
+500 press VK_RETURN
+2500 keydown VK_SPACE
+3000 press $2
+4000 keydown VK_LEFT
+4400 keyup VK_LEFT
+9000 screenshot theme_$3.png
+9100 quit
+SCRIPT
+    "$build/zoduzor" --dir "$work" --headless --script "$work/theme.script"
+    python3 "$root/tools/content/simulate.py" "$work/theme_$3.png" "$work/theme_$3" $views
+    sheet="$sheet $work/theme_$3.png"
+    for v in $views; do sheet="$sheet $work/theme_$3-$v.png"; done
+done
 mkdir -p "$out"
 for s in main_menu options key_settings high_scores level_choice credits \
          game_announcement game_play game_pause game_over_name_entry meadow_play \
-         panel_full panel_empty; do
+         panel_full panel_empty theme_norm theme_bike theme_eegg theme_rudi; do
     cp "$work/$s.png" "$out/$s.png"
 done
 cmake --build "$build" --target contact_sheet >/dev/null
@@ -128,4 +157,5 @@ cmake --build "$build" --target contact_sheet >/dev/null
     "$out/game_announcement.png" "$out/game_play.png" "$out/game_pause.png" \
     "$out/game_over_name_entry.png" "$out/meadow_play.png" "$out/panel_full.png" \
     "$out/panel_empty.png"
+"$build/contact_sheet" "$out/colour-vision.png" 5 $sheet
 echo "screens written to $out"

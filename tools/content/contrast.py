@@ -61,14 +61,15 @@ def bands(w, h, rows):
     return [b for b in out.values() if b], solid
 
 
-def score(bullet, background):
-    """The contrast nine places in ten reach (see the module's text)."""
+def places(bullet, background):
+    """For every place of the grid: the mean colour (r, g, b, 0..255) of the
+    background around the bullet, and the mean colour of each of the
+    bullet's bands as drawn there."""
     bw, bh, brows = bullet
     gw, gh, grows = background
     groups, solid = bands(bw, bh, brows)
     ring = [(x, y) for y in range(-AROUND, bh + AROUND) for x in range(-AROUND, bw + AROUND)
             if (x, y) not in solid]
-    results = []
     for oy in range(AROUND, gh - bh - AROUND, STEP):
         for ox in range(FIELD_X + AROUND, gw - bw - AROUND, STEP):
             sr = sg = sb = 0
@@ -77,8 +78,7 @@ def score(bullet, background):
                 i = 4 * (ox + x)
                 sr, sg, sb = sr + p[i], sg + p[i + 1], sb + p[i + 2]
             n = len(ring)
-            around = luminance(sr / n, sg / n, sb / n)
-            best = 0.0
+            drawn = []
             for group in groups:
                 cr = cg = cb = 0.0
                 for (x, y) in group:
@@ -89,8 +89,17 @@ def score(bullet, background):
                     cg += a * q[i + 1] + (1 - a) * p[j + 1]
                     cb += a * q[i + 2] + (1 - a) * p[j + 2]
                 m = len(group)
-                best = max(best, ratio(luminance(cr / m, cg / m, cb / m), around))
-            results.append(best)
+                drawn.append((cr / m, cg / m, cb / m))
+            yield (sr / n, sg / n, sb / n), drawn
+
+
+def score(bullet, background, seen=luminance):
+    """The contrast nine places in ten reach (see the module's text).
+    `seen` gives the luminance of a colour as the viewer sees it."""
+    results = []
+    for around, drawn in places(bullet, background):
+        back = seen(*around)
+        results.append(max(ratio(seen(*c), back) for c in drawn))
     results.sort()
     return results[int(len(results) * PERCENTILE)]
 

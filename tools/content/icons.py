@@ -3,12 +3,13 @@ rounded square of the space background's colours. Written as a scalable SVG
 and as PNGs in the sizes of the hicolor icon theme, named by the desktop
 entry's id."""
 
+import math
 import os
 import re
 import subprocess
 
-from playscreen import hero_space, shield
-from svgkit import rad_grad, rng, svg
+from playscreen import hero_space
+from svgkit import HUES, rad_grad, rng, svg
 
 APP_ID = "org.zoduzor.Zoduzor"
 SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
@@ -21,6 +22,21 @@ def place(picture, x, y, size):
                   f'<svg x="{x}" y="{y}" width="{size}" height="{size}"', picture, count=1)
 
 
+def shield():
+    """A plain blue glow with a ring of lights: at 16 pixels the game's own
+    shield, edged with marks, would only blur."""
+    blue = HUES["B"]
+    defs = rad_grad("s", [(0, blue, 0.0), (0.7, blue, 0.12), (0.92, blue, 0.55), (1, blue, 0.0)])
+    body = '<circle cx="30" cy="30" r="29" fill="url(#s)"/>'
+    body += f'<circle cx="30" cy="30" r="26.5" fill="none" stroke="{blue}" ' \
+            'stroke-width="2" opacity="0.85"/>'
+    for a in range(0, 360, 60):
+        x = 30 + 26.5 * math.cos(math.radians(a))
+        y = 30 + 26.5 * math.sin(math.radians(a))
+        body += f'<circle cx="{x:.1f}" cy="{y:.1f}" r="2.2" fill="#ffffff" opacity="0.8"/>'
+    return svg(60, 60, body, defs)
+
+
 def icon():
     r = rng(5)
     defs = rad_grad("nebula", [(0, "#4a1f7a", 0.9), (0.6, "#124a7a", 0.45), (1, "#05060f", 0)],
@@ -31,7 +47,7 @@ def icon():
         x, y = r.uniform(40, S - 40), r.uniform(40, S - 40)
         body += f'<circle cx="{x:.1f}" cy="{y:.1f}" r="{r.choice((1.5, 2, 3))}" ' \
                 f'fill="#ffffff" opacity="{r.choice((0.5, 0.8, 1))}"/>'
-    body += place(shield("B"), 22, 22, S - 44)
+    body += place(shield(), 22, 22, S - 44)
     body += place(hero_space(), 58, 54, S - 116)
     return svg(S, S, body, defs)
 

@@ -4,20 +4,29 @@ scores and credits."""
 import math
 import os
 
+import marks
 from svgkit import HUES, lin_grad, pts, rad_grad, render, rng, svg, text
 
 W, H = 800, 700
 BUTTON_H = 50  # the menus space their rows 55 apart
 
 
-def button(label, w, h=BUTTON_H, active=False, accent="#3c8cff", size=30):
+def button(label, w, h=BUTTON_H, active=False, accent="#3c8cff", size=30, mark=None):
+    """A button; `mark` (a colour) puts that colour's mark before the label."""
     defs = lin_grad("face", [(0, "#2c3857" if not active else "#4a5f94", 1),
                              (1, "#121829" if not active else "#23305a", 1)])
     border = "#ffd83a" if active else accent
     body = (f'<rect x="2" y="2" width="{w - 4}" height="{h - 4}" rx="10" fill="url(#face)" '
             f'stroke="{border}" stroke-width="{3 if active else 2}"/>')
     body += f'<rect x="8" y="6" width="{w - 16}" height="{h * 0.3:.0f}" rx="6" fill="#ffffff" opacity="0.07"/>'
-    body += text(w / 2, h / 2 + 1, label, size, "#ffffff" if active else "#e6ecff",
+    x = w / 2
+    if mark:
+        d, b = marks.mark(mark, 20, h / 2 - 1, marks.label_size(mark, 18), HUES[mark], "#05060a",
+                          1.3)
+        defs += d
+        body += b
+        x += 10
+    body += text(x, h / 2 + 1, label, size, "#ffffff" if active else "#e6ecff",
                  extra='letter-spacing="2"')
     return svg(w, h, body, defs)
 
@@ -204,7 +213,7 @@ def build(res, keep=None):
         render(arrow("left", 60, 55, active), os.path.join(keys, f"ArrowLeft{suffix}.png"), keep)
         render(arrow("right", 60, 55, active), os.path.join(keys, f"ArrowRight{suffix}.png"), keep)
         for name, c in (("Red", "R"), ("Blue", "B"), ("Green", "G"), ("Yellow", "Y")):
-            render(button(name.upper(), 130, active=active, accent=HUES[c]),
+            render(button(name.upper(), 130, active=active, accent=HUES[c], mark=c, size=28),
                    os.path.join(keys, f"{name}{suffix}.png"), keep)
         render(button("FIRE", 200, active=active), os.path.join(keys, f"Fire{suffix}.png"), keep)
         render(button("PAUSE", 180, active=active), os.path.join(keys, f"Pause{suffix}.png"), keep)

@@ -4,7 +4,10 @@ shields, the ship, enemies, bosses and bullets, for every theme."""
 import math
 import os
 
+import colourvision
 import contrast
+import marks
+from colourvision import DIGITS
 from svgkit import (DARK, HUES, lin_grad, pts, rad_grad, render, rng, svg,
                     text, wrapped)
 from data import BOSSES, BULLET_COLOURS, ENEMIES
@@ -125,9 +128,17 @@ BAR_W, BAR_H = 34, 170
 # (537 + 85 - 10 = 612 at the yellow one) stays above the lives box at 615.
 BAR_GAP = 10
 BAR_SHOWN = BAR_H - 2 * BAR_GAP
-# The frame of the lives number: below the yellow bar's trough, around the
-# digits the game draws in the middle of the lives box.
-LIVES_FRAME = (73, 627, 66, 40)
+# The digits' windows: the places the game's digits cover (see colourvision),
+# a few pixels more all round, on a backing dark enough that pure red reads.
+WINDOW_MARGIN = {"score": (9, 7), "lives": (7, 7)}
+BACKING = "#0b0204"
+PANEL_MARK = 18
+
+
+def digit_window(name):
+    x0, y0, x1, y1 = DIGITS[name]
+    mx, my = WINDOW_MARGIN[name]
+    return x0 - mx, y0 - my, x1 + 1 + mx, y1 + 1 + my
 
 
 def osd_panel():
@@ -138,29 +149,43 @@ def osd_panel():
     body += '<rect x="3" y="3" width="190" height="694" rx="10" fill="none" ' \
             'stroke="#3d4866" stroke-width="2"/>'
     body += text(100, 28, "ZODUZOR", 34, "#ffd83a", extra='letter-spacing="3"')
-    x, y, w, h = SCORE_BOX
-    body += text(x + 4, y - 10, "SCORE", 20, "#9fb0d9", anchor="start")
-    body += (f'<rect x="{x - 4}" y="{y - 2}" width="{w + 8}" height="{h + 4}" rx="6" '
-             f'fill="#0a0d16" stroke="#5a6a92" stroke-width="2"/>')
+    # the score and the lives, each in a window the size of its digits
+    for name in ("score", "lives"):
+        x0, y0, x1, y1 = digit_window(name)
+        body += (f'<rect x="{x0 - 2}" y="{y0 - 2}" width="{x1 - x0 + 4}" height="{y1 - y0 + 4}" '
+                 f'rx="5" fill="#5a6a92"/>')
+        body += (f'<rect x="{x0}" y="{y0}" width="{x1 - x0}" height="{y1 - y0}" rx="3" '
+                 f'fill="{BACKING}"/>')
+    x0, y0, x1, y1 = digit_window("score")
+    body += text(x0, y0 - 14, "SCORE", 20, "#9fb0d9", anchor="start")
+    x0, y0, x1, y1 = digit_window("lives")
+    body += text(x0 - 10, (y0 + y1) / 2, "LIVES", 20, "#9fb0d9", anchor="end")
     body += text(100, 200, "SHIELDS", 24, "#9fb0d9")
     names = {"R": "RED", "G": "GREEN", "B": "BLUE", "Y": "YELLOW"}
     for c, (cx, cy) in BAR_CENTRES.items():
-        # the trough holds what a full bar shows
+        # the trough holds what a full bar shows; a draining bar, which
+        # shrinks to the middle, bares a column of faint marks
         bx, by = cx - BAR_W // 2, cy - BAR_SHOWN // 2
         body += (f'<rect x="{bx - 3}" y="{by - 2}" width="{BAR_W + 6}" height="{BAR_SHOWN + 4}" '
                  f'rx="4" fill="#07090f" stroke="{HUES[c]}" stroke-width="2"/>')
+        for k in range(6):
+            d, b = marks.mark(c, cx, by + 12.5 + k * 25, marks.label_size(c, 12), HUES[c],
+                              rim_width=0, gid=f"t{c}{k}")
+            defs += d
+            body += f'<g opacity="0.22">{b}</g>'
         for k in range(1, 4):  # quarter ticks
             ty = by + k * BAR_SHOWN // 4
             body += (f'<line x1="{bx + BAR_W + 4}" y1="{ty}" x2="{bx + BAR_W + 9}" y2="{ty}" '
                      f'stroke="{HUES[c]}" stroke-width="2"/>')
-        # the label sits beside the bar, turned upright
+        # the meter's mark above it, the label beside it, turned upright
+        my = by - 2 - (22 if c in "RG" else 18)
+        d, b = marks.mark(c, cx, my, marks.label_size(c, PANEL_MARK), HUES[c], "#05060a", 1.5,
+                          gid=f"p{c}")
+        defs += d
+        body += b
         lx = bx + BAR_W + 22
         body += text(lx, cy, names[c], 16, HUES[c],
                      extra=f'transform="rotate(-90 {lx} {cy})"')
-    x, y, w, h = LIVES_FRAME
-    body += text(12, y + h / 2, "LIVES", 20, "#9fb0d9", anchor="start")
-    body += (f'<rect x="{x}" y="{y}" width="{w}" height="{h}" rx="6" '
-             f'fill="#0a0d16" stroke="#5a6a92" stroke-width="2"/>')
     return svg(200, 700, body, defs)
 
 
@@ -215,28 +240,54 @@ def overlay_gameover():
 
 
 def overlay_level():
-    # plate behind the announcement text box (400,300 250x150)
+    # A plate over the announcement's text box (400, 300, 250 x 150): the
+    # call to arms on top, the line the game writes (one line, in the
+    # middle of the box) between two rules, and under it the four marks
+    # with their colours' names.
     body = '<rect x="380" y="285" width="290" height="180" rx="16" fill="#05060f" ' \
-           'opacity="0.75" stroke="#3c8cff" stroke-width="3"/>'
-    body += text(525, 262, "GET READY", 40, "#ffd83a", extra='letter-spacing="4"')
-    for i, c in enumerate("RGBY"):
-        body += f'<rect x="{455 + i * 38}" y="478" width="28" height="8" rx="3" fill="{HUES[c]}"/>'
-    return svg(W, H, body)
+           'opacity="0.88" stroke="#3c8cff" stroke-width="3"/>'
+    body += text(525, 318, "GET READY", 40, "#ffd83a", extra='letter-spacing="4"')
+    for y in (349, 397):
+        body += f'<rect x="396" y="{y}" width="258" height="2" rx="1" fill="#3d4866"/>'
+    defs = ""
+    x = 403
+    for c, name, width in (("R", "RED", 24), ("G", "GREEN", 40), ("B", "BLUE", 32),
+                           ("Y", "YELLOW", 50)):
+        d, b = marks.mark(c, x + 7, 426, marks.label_size(c, 14), HUES[c], "#05060a", 1.2,
+                          gid=f"l{c}")
+        defs += d
+        body += b + text(x + 18, 430, name, 18, HUES[c], anchor="start")
+        x += 18 + width + 14
+    return svg(W, H, body, defs)
 
 
 SHIELD = 60  # the ship's collision size is the shield picture's
+SHIELD_MARK = 10.5
 
 
 def shield(c):
-    defs = rad_grad("s", [(0, HUES[c], 0.0), (0.7, HUES[c], 0.12),
-                          (0.92, HUES[c], 0.55), (1, HUES[c], 0.0)])
+    """A glow round the ship, edged with its colour's mark: a ring of eight
+    triangles, crosses or diamonds, or for blue, whose mark is the circle,
+    one unbroken ring."""
+    defs = rad_grad("s", [(0, HUES[c], 0.0), (0.7, HUES[c], 0.1),
+                          (0.9, HUES[c], 0.42), (1, HUES[c], 0.0)])
     body = f'<circle cx="30" cy="30" r="29" fill="url(#s)"/>'
-    body += f'<circle cx="30" cy="30" r="26.5" fill="none" stroke="{HUES[c]}" ' \
-            f'stroke-width="2" opacity="0.85"/>'
-    for a in range(0, 360, 60):
-        x = 30 + 26.5 * math.cos(math.radians(a))
-        y = 30 + 26.5 * math.sin(math.radians(a))
-        body += f'<circle cx="{x:.1f}" cy="{y:.1f}" r="2.2" fill="#ffffff" opacity="0.8"/>'
+    if c == "B":
+        d = marks.path("B", 30, 30, 57, hole=47 / 57)
+        d, b = marks.shape(d, HUES[c], OUTLINE, 1.0, gid="ring", outer_only=False)
+        defs += d
+        body += b
+        for x, y in marks.ring_positions(8, 30, 30, 26, 22.5):
+            body += f'<circle cx="{x:.2f}" cy="{y:.2f}" r="1.3" fill="#ffffff"/>'
+        return svg(SHIELD, SHIELD, body, defs)
+    body += f'<circle cx="30" cy="30" r="24.8" fill="none" stroke="{HUES[c]}" ' \
+            f'stroke-width="1.5" opacity="0.45"/>'
+    # the crosses stand between the places of the others' marks
+    phase = 0 if c == "G" else 22.5
+    for k, (x, y) in enumerate(marks.ring_positions(8, 30, 30, 24.8, phase)):
+        d, b = marks.mark(c, x, y, SHIELD_MARK, HUES[c], OUTLINE, 1.0, gid=f"m{k}")
+        defs += d
+        body += b
     return svg(SHIELD, SHIELD, body, defs)
 
 
@@ -428,11 +479,14 @@ def enemy_size(ident):
 
 # ---------------------------------------------------------------- bullets
 
-OUTLINE = "#0b0d14"  # the dark ring that sets a bullet apart on bright ground
+OUTLINE = "#0b0d14"  # the dark rim that sets a bullet apart on bright ground
+# Each colour's rim and white heart, in pixels (the cross's arms are narrow).
+RIM = {"R": 1.5, "G": 1.0, "B": 1.5, "Y": 1.3}
+HEART = {"R": 1.7, "G": 1.5, "B": 2.3, "Y": 1.4}
 
 
 def bullet(ident):
-    cols = list(BULLET_COLOURS[ident]) or ["N"]
+    cols = BULLET_COLOURS[ident]
     if ident == "HEROBULLET":
         # a white bolt in a dark rim, its tail fading out
         defs = lin_grad("b", [(0, "#ffffff", 1), (0.55, "#aef0ff", 1), (1, "#3c8cff", 0.5)])
@@ -440,23 +494,47 @@ def bullet(ident):
         body = '<rect x="0" y="0" width="6" height="16" rx="3" fill="url(#rim)"/>'
         body += '<rect x="1.3" y="1.3" width="3.4" height="13.4" rx="1.7" fill="url(#b)"/>'
         return svg(6, 16, body, defs)
-    s = 16 if ident == "BOSSORB" else 12
+    if len(cols) > 2:
+        return bullet_rosette(cols)
+    s = 12
     c = s / 2
-    rim = 1.5  # the dark ring, inside the picture's own square
-    body = f'<circle cx="{c}" cy="{c}" r="{c}" fill="{OUTLINE}"/>'
-    rr = c - rim
-    n = len(cols)
-    if n == 1:
-        body += f'<circle cx="{c}" cy="{c}" r="{rr}" fill="{HUES[cols[0]]}"/>'
-    else:  # one wedge per colour
-        for i, col in enumerate(cols):
-            a0, a1 = 2 * math.pi * i / n, 2 * math.pi * (i + 1) / n
-            x0, y0 = c + rr * math.cos(a0), c + rr * math.sin(a0)
-            x1, y1 = c + rr * math.cos(a1), c + rr * math.sin(a1)
-            big = 1 if a1 - a0 > math.pi else 0
-            body += f'<path d="M{c},{c} L{x0:.2f},{y0:.2f} A{rr},{rr} 0 {big} 1 {x1:.2f},{y1:.2f} Z" fill="{HUES[col]}"/>'
-    body += f'<circle cx="{c}" cy="{c}" r="{c * 0.38:.1f}" fill="#ffffff"/>'
-    return svg(s, s, body)
+    if not cols:  # no colour: a white ring, unlike every mark
+        d = marks.path("B", c, c, s, hole=0.3)
+        defs, body = marks.shape(d, "#ffffff", OUTLINE, 1.5, gid="ring")
+        hole = "M" + d.split(" M")[1]
+        body += (f'<path d="{hole}" fill="none" stroke="{OUTLINE}" stroke-width="1.6" '
+                 f'clip-path="url(#ring)"/>')
+        return svg(s, s, body, defs)
+    if len(cols) == 1:
+        col = cols[0]
+        defs, body = marks.mark(col, c, c, s, HUES[col], OUTLINE, RIM[col])
+        hx, hy = marks.heart(col, c, c, s)
+        heart = HEART[col]
+    else:  # the left half of the first colour's mark, the right half of the second's
+        defs = f'<clipPath id="left"><rect width="{c}" height="{s}"/></clipPath>'
+        defs += f'<clipPath id="right"><rect x="{c}" width="{c}" height="{s}"/></clipPath>'
+        body = ""
+        for col, side in zip(cols, ("left", "right")):
+            d, b = marks.mark(col, c, c, s, HUES[col], OUTLINE, RIM[col], gid="m" + side)
+            defs += d
+            body += f'<g clip-path="url(#{side})">{b}</g>'
+        hx, hy, heart = c, c, 2.2
+    body += f'<circle cx="{hx}" cy="{hy:.2f}" r="{heart}" fill="#ffffff"/>'
+    return svg(s, s, body, defs)
+
+
+def bullet_rosette(cols):
+    """A bullet of more colours: their marks, two by two, on a white tile."""
+    s = 16
+    body = f'<rect width="{s}" height="{s}" rx="4.5" fill="{OUTLINE}"/>'
+    body += f'<rect x="1.3" y="1.3" width="{s - 2.6}" height="{s - 2.6}" rx="3.4" fill="#ffffff"/>'
+    defs = ""
+    for i, col in enumerate(cols):
+        x, y = 5 + 6 * (i % 2), 5 + 6 * (i // 2)
+        d, b = marks.mark(col, x, y, 6, HUES[col], OUTLINE, 0.7, gid="m" + col)
+        defs += d
+        body += b
+    return svg(s, s, body, defs)
 
 
 # ---------------------------------------------------------------- all of it
@@ -487,5 +565,7 @@ def build(res, keep=None):
         for ident, spec in list(ENEMIES.items()) + list(BOSSES.items()):
             picture = enemy(ident, spec[0], enemy_size(ident), boss=ident in BOSSES)
             render(picture, os.path.join(folder, "enemy", ident + ".PNG"), keep)
-    # every bullet must read on every theme's ground
+    # every bullet must read on every theme's ground, and the four colours
+    # must stay apart without their hue
     contrast.check(res, list(THEMES))
+    colourvision.check(res)

@@ -89,3 +89,16 @@ def read_png(path):
         prev = line
         rows.append(_rgba(line, colour, width, palette))
     return width, height, rows
+
+
+def write_png(path, width, height, rows):
+    """Writes rows of RGBA bytes as an 8-bit RGBA PNG (each row unfiltered)."""
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body
+                + struct.pack(">I", zlib.crc32(kind + body) & 0xffffffff))
+    raw = b"".join(b"\x00" + bytes(row[:4 * width]) for row in rows[:height])
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)))
+        f.write(chunk(b"IDAT", zlib.compress(raw, 9)))
+        f.write(chunk(b"IEND", b""))
