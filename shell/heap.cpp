@@ -2,7 +2,7 @@
 // blocks at every change of screen and level.
 #include <malloc.h>
 
-#include "win32.h"
+#include "shell.h"
 
 namespace w32 {
 

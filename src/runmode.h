@@ -9,6 +9,10 @@
 
 #include "win32.h"
 
+namespace w32 {
+struct PadContext; // shell.h
+}
+
 // Opens the trace file (empty: no trace). Returns false when it cannot be written.
 bool OpenTrace(const std::string& path);
 // One line per message delivered to a screen procedure.

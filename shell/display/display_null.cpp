@@ -4,7 +4,7 @@
 // is virtual: waiting moves the clock on at once, so a run goes as fast as
 // the processor allows.
 #include "display.h"
-#include "layer_internal.h"
+#include "pad/pad.h"
 
 namespace w32::detail {
 

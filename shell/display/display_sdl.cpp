@@ -7,8 +7,9 @@
 #include <sstream>
 
 #include "display.h"
+#include "pad/pad.h"
 #include "sdl_input.h"
-#include "sdl_surface.h"
+#include "window/sdl_surface.h"
 
 namespace w32::detail {
 

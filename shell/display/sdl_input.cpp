@@ -5,10 +5,11 @@
 
 #include <algorithm>
 
-#include "layer_internal.h"
-#include "sdl_surface.h"
-#include "win32_testing.h"
-#include "window_controls.h"
+#include "host_api.h"
+#include "pad/pad.h"
+#include "shell_testing.h"
+#include "window/sdl_surface.h"
+#include "window/window_controls.h"
 
 namespace w32::detail {
 

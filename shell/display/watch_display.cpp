@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "display.h"
-#include "layer_internal.h"
+#include "host_api.h"
 
 namespace w32::detail {
 
@@ -165,12 +165,6 @@ std::unique_ptr<Display> CreateWatchingDisplay(std::unique_ptr<Display> inner, u
                                                uint64_t end, double speed)
 {
     return std::make_unique<WatchingDisplay>(std::move(inner), begins, end, speed);
-}
-
-std::unique_ptr<Display> CreateReplayDisplay()
-{
-    const ReplayPlan& plan = ThePlan();
-    return CreateWatchingDisplay(CreateSdlDisplay(), plan.begins, plan.end, plan.speed);
 }
 
 } // namespace w32::detail

@@ -1,3 +1,5 @@
+// Saving the program's own files: through a temporary file renamed over the
+// old one, under a lock, following symbolic links.
 #include "storage.h"
 
 #include <fcntl.h>
@@ -14,46 +16,8 @@ namespace {
 
 using Stat = struct stat;
 
-// How long a save waits for another program's save of the same file.
-constexpr int kLockWaitMs = 3000;
-constexpr int kLockPollMs = 2;
 // Symbolic links followed before a chain counts as a loop.
 constexpr int kMaxLinks = 40;
-
-// Opens `path` without blocking; keeps it only when it is a regular file.
-int OpenRegular(const std::string& path, int flags)
-{
-    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        return -1;
-    }
-    Stat st{};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        errno = EISDIR; // anything that is not a regular file is refused alike
-        return -1;
-    }
-    return fd;
-}
-
-// Takes an advisory lock, waiting a bounded time for another holder. A
-// file system without locks counts as locked: the save still replaces the
-// file whole.
-void Lock(int fd, int operation)
-{
-    for (int waited = 0;; waited += kLockPollMs) {
-        if (::flock(fd, operation | LOCK_NB) == 0) {
-            return;
-        }
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            return;
-        }
-        if (waited >= kLockWaitMs) {
-            return;
-        }
-        ::usleep(kLockPollMs * 1000);
-    }
-}
 
 class Descriptor
 {
@@ -219,53 +183,6 @@ class DescriptorStream : public std::istream
 
 } // namespace
 
-FileBuffer::int_type FileBuffer::underflow()
-{
-    if (fd_ < 0) {
-        return traits_type::eof();
-    }
-    ssize_t n = 0;
-    do {
-        n = ::read(fd_, data_, sizeof data_);
-    } while (n < 0 && errno == EINTR);
-    if (n <= 0) {
-        return traits_type::eof();
-    }
-    setg(data_, data_, data_ + n);
-    return traits_type::to_int_type(data_[0]);
-}
-
-InFile::InFile(const std::string& path) : std::istream(nullptr)
-{
-    fd_ = OpenRegular(path, O_RDONLY);
-    buffer_.Attach(fd_);
-    rdbuf(&buffer_);
-}
-
-InFile::~InFile()
-{
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-}
-
-void InFile::WaitForSaves()
-{
-    if (fd_ >= 0) {
-        Lock(fd_, LOCK_SH);
-    }
-}
-
-bool IsReadableFile(const std::string& path)
-{
-    const int fd = OpenRegular(path, O_RDONLY);
-    if (fd < 0) {
-        return false;
-    }
-    ::close(fd);
-    return true;
-}
-
 bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make)
 {
     const std::string target = FollowLinks(path);
@@ -275,7 +192,7 @@ bool SaveFile(const std::string& path, const std::function<std::string(std::istr
     for (int attempt = 0; attempt < 20; ++attempt) {
         // The present file, opened (for writing too when allowed) and locked.
         Descriptor file;
-        int fd = OpenRegular(target, O_RDWR);
+        int fd = OpenRegularFile(target, O_RDWR);
         bool readable = fd >= 0;
         bool writable = fd >= 0;
         if (fd < 0 && errno == ENOENT) {
@@ -288,10 +205,10 @@ bool SaveFile(const std::string& path, const std::function<std::string(std::istr
             return put == Put::done;
         }
         if (fd < 0 && errno != EISDIR) {
-            fd = OpenRegular(target, O_RDONLY);
+            fd = OpenRegularFile(target, O_RDONLY);
             readable = fd >= 0;
             if (fd < 0 && errno != EISDIR) {
-                fd = OpenRegular(target, O_WRONLY);
+                fd = OpenRegularFile(target, O_WRONLY);
                 writable = fd >= 0;
             }
         }
@@ -306,7 +223,7 @@ bool SaveFile(const std::string& path, const std::function<std::string(std::istr
             return PutThroughTemporary(target, text, &old) == Put::done;
         }
         file.Reset(fd);
-        Lock(fd, LOCK_EX);
+        LockFile(fd, LOCK_EX);
         // Another save may have renamed a new file over the one locked.
         Stat now{};
         if (::fstat(fd, &old) != 0 || ::stat(target.c_str(), &now) != 0 ||

@@ -1,53 +1,14 @@
 // Opening and saving the files of the game and its window as a player's
-// machine really has them: only regular files are read (a pipe, device or
-// folder named like a file never stalls the game), and saves follow symbolic
-// links, never leave a half-written file, and let two games share one file.
+// machine really has them: only regular files are read (regular_file.h),
+// and saves follow symbolic links, never leave a half-written file, and let
+// two games share one file.
 #pragma once
 
 #include <functional>
 #include <istream>
-#include <streambuf>
 #include <string>
 
-// Reads from an open file descriptor, which it does not own.
-class FileBuffer : public std::streambuf
-{
-  public:
-    explicit FileBuffer(int fd = -1) : fd_(fd) {}
-    void Attach(int fd) { fd_ = fd; }
-
-  protected:
-    int_type underflow() override;
-
-  private:
-    int fd_;
-    char data_[4096];
-};
-
-// A file opened for reading only when it is a regular file. The open does
-// not block, so a named pipe in its place is not waited for; anything that
-// is not a regular file, or cannot be opened, leaves the stream not open and
-// reading it finds the end at once.
-class InFile : public std::istream
-{
-  public:
-    explicit InFile(const std::string& path); // a path of this file system
-    ~InFile() override;
-    InFile(const InFile&) = delete;
-    InFile& operator=(const InFile&) = delete;
-
-    bool is_open() const { return fd_ >= 0; }
-    // Waits (a few seconds at most) for a save by another program to end;
-    // see SaveFile.
-    void WaitForSaves();
-
-  private:
-    int fd_ = -1;
-    FileBuffer buffer_;
-};
-
-// True when `path` names a regular file that can be opened for reading.
-bool IsReadableFile(const std::string& path);
+#include "regular_file.h"
 
 // Saves one of the program's own files at `path` (a path of this file system).
 // A symbolic link is followed to the file it names, which is replaced and

@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "layer_internal.h"
-#include "sdl_input.h"
-#include "storage.h"
-#include "win32_testing.h"
+#include "host_api.h"
+#include "pad.h"
+#include "regular_file.h"
+#include "shell_testing.h"
 
 namespace w32 {
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "layer_internal.h"
-#include "win32_testing.h"
+#include "host_api.h"
+#include "run.h"
 
 namespace w32::detail {
 

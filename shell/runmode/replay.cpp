@@ -15,9 +15,9 @@
 #include <optional>
 #include <sstream>
 
-#include "layer_internal.h"
-#include "storage.h"
-#include "win32_testing.h"
+#include "files/storage.h"
+#include "host_api.h"
+#include "run.h"
 
 namespace fs = std::filesystem;
 

@@ -1,86 +1,18 @@
 // The run modes: a run on a screen or without one, input from a script at
-// its times, the time limit, the start clock, screenshots, dumps and state
-// checks, and the hooks through which the program answers for its state.
+// its times, the time limit, screenshots, dumps and state checks, and what
+// the game is handed recorded. This is the run the API's queue runs inside.
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <algorithm>
-#include <ctime>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iostream>
 
-#include "layer_internal.h"
-#include "storage.h"
-#include "win32_testing.h"
+#include "host_api.h"
+#include "run.h"
 
 namespace w32::detail {
 
 namespace {
-
-struct RunMode
-{
-    uint32_t maxTime = 600000;
-    bool maxTimeGiven = false;
-    SYSTEMTIME startClock{};
-    Script script;
-    size_t scriptNext = 0;
-    bool hasScript = false;
-    int exitCode = -1;
-    std::function<std::string()> dumpHook;
-    std::function<uint64_t()> hashHook;
-    std::function<bool()> playingHook;
-    std::function<void(const char*, const char*)> boxHook;
-};
-
-RunMode& M()
-{
-    static RunMode m;
-    return m;
-}
-
-bool LoadScript(const std::string& path, std::string& error)
-{
-    RunMode& m = M();
-    InFile in(path);
-    if (!in.is_open()) {
-        error = path + ":0: cannot read the script";
-        return false;
-    }
-    if (!ParseScript(in, path, m.script, error))
-        return false;
-    m.hasScript = true;
-    m.scriptNext = 0;
-    return true;
-}
-
-// The clock of the start: as given, else a fixed one for a run without a
-// screen (so that runs repeat), else the local time now.
-bool SetStartClock(const std::string& given, bool fixed, std::string& error)
-{
-    SYSTEMTIME& start = M().startClock;
-    if (!given.empty()) {
-        if (ParseClock(given, start))
-            return true;
-        error = "bad clock '" + given + "' (want YYYY-MM-DDTHH:MM:SS.CC)";
-        return false;
-    }
-    if (fixed)
-        return ParseClock("2000-01-01T12:00:00.00", start);
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    start = {};
-    start.wYear = static_cast<WORD>(tm.tm_year + 1900);
-    start.wMonth = static_cast<WORD>(tm.tm_mon + 1);
-    start.wDay = static_cast<WORD>(tm.tm_mday);
-    start.wHour = static_cast<WORD>(tm.tm_hour);
-    start.wMinute = static_cast<WORD>(tm.tm_min);
-    start.wSecond = static_cast<WORD>(std::min(tm.tm_sec, 59));
-    start = AddMilliseconds(start, 0);
-    return true;
-}
 
 bool SavePng(const std::string& path)
 {
@@ -176,23 +108,26 @@ void QueueScriptInput(const ScriptEvent& e)
 
 } // namespace
 
-uint64_t ScriptDue()
+RunMode& TheRunMode()
 {
-    const RunMode& m = M();
-    return m.scriptNext < m.script.events.size() ? m.script.events[m.scriptNext].time : kNever;
+    static RunMode m;
+    return m;
 }
 
-bool ScriptShowsFrame()
+uint64_t RunMode::NextEvent() const
 {
-    const RunMode& m = M();
-    return m.scriptNext < m.script.events.size() &&
-           m.script.events[m.scriptNext].kind == ScriptKind::Screenshot;
+    return scriptNext < script.events.size() ? script.events[scriptNext].time : kNever;
 }
 
-void RunScriptEvent()
+bool RunMode::NextEventShowsFrame() const
 {
-    RunMode& m = M();
-    const ScriptEvent& e = m.script.events[m.scriptNext++];
+    return scriptNext < script.events.size() &&
+           script.events[scriptNext].kind == ScriptKind::Screenshot;
+}
+
+void RunMode::RunNextEvent()
+{
+    const ScriptEvent& e = script.events[scriptNext++];
     switch (e.kind) {
     case ScriptKind::Screenshot:
         if (!SavePng(e.text))
@@ -200,14 +135,14 @@ void RunScriptEvent()
         break;
     case ScriptKind::Dump: {
         std::ofstream out(ResolvePath(e.text), std::ios::binary | std::ios::trunc);
-        out << (m.dumpHook ? m.dumpHook() : std::string("{}")) << "\n";
+        out << (dumpHook ? dumpHook() : std::string("{}")) << "\n";
         if (!out)
             std::cerr << "dump: cannot write " << e.text << "\n";
         break;
     }
     case ScriptKind::Check: {
         const uint64_t want = std::stoull(e.text, nullptr, 16);
-        const uint64_t got = m.hashHook ? m.hashHook() : 0;
+        const uint64_t got = hashHook ? hashHook() : 0;
         if (want != got) {
             if (Replaying()) {
                 ReportMismatch(e, got);
@@ -228,18 +163,18 @@ void RunScriptEvent()
     }
 }
 
-uint64_t TimeLimit()
+uint64_t RunMode::TimeLimit() const
 {
-    return M().maxTimeGiven ? M().maxTime : kNever;
+    return maxTimeGiven ? maxTime : kNever;
 }
 
-bool KeepsLateTicks(uint64_t late)
+bool RunMode::KeepsLateTicks(uint64_t late)
 {
     // A kept session catches up at most a second (a busy moment); beyond that
     // (a machine that slept) ticks are dropped, and the session no longer
     // replays exactly.
     constexpr uint64_t kCatchUpMs = 1000;
-    if (M().hasScript || RecordingToFile())
+    if (hasScript || RecordingToFile())
         return true;
     if (!KeepingSession())
         return false;
@@ -251,130 +186,44 @@ bool KeepsLateTicks(uint64_t late)
     return false;
 }
 
+void RunMode::Observe(Delivery what, const MSG& msg)
+{
+    switch (what) {
+    case Delivery::Input:
+        RecordChecks(Instant(), false);
+        RecordInput(msg);
+        break;
+    case Delivery::Tick:
+        RecordChecks(Instant(), true);
+        break;
+    case Delivery::Character:
+        RecordLine(Instant(), "char " + std::to_string(msg.wParam));
+        break;
+    }
+}
+
+void RunMode::MessageBoxShown(const char* caption, const char* text)
+{
+    if (boxHook)
+        boxHook(caption, text);
+}
+
 const ScriptEvent* PendingScriptEvent()
 {
-    const RunMode& m = M();
+    const RunMode& m = TheRunMode();
     return m.scriptNext < m.script.events.size() ? &m.script.events[m.scriptNext] : nullptr;
-}
-
-void EndRun(int code)
-{
-    if (M().exitCode < 0)
-        M().exitCode = code;
-}
-
-const SYSTEMTIME& StartClock()
-{
-    return M().startClock;
-}
-
-void NoteMessageBox(const char* caption, const char* text)
-{
-    if (M().boxHook)
-        M().boxHook(caption, text);
 }
 
 uint64_t StateHash()
 {
-    return M().hashHook ? M().hashHook() : 0;
+    const RunMode& m = TheRunMode();
+    return m.hashHook ? m.hashHook() : 0;
 }
 
 bool Playing()
 {
-    return M().playingHook && M().playingHook() && M().hashHook;
+    const RunMode& m = TheRunMode();
+    return m.playingHook && m.playingHook() && m.hashHook;
 }
 
 } // namespace w32::detail
-
-namespace w32 {
-
-bool Configure(const RunConfig& c, std::string& error)
-{
-    detail::RunMode& m = detail::M();
-    m.hasScript = false;
-    m.script = {};
-    const bool replay = !c.replayPath.empty();
-    if (!detail::LoadReplay(c, m.script, error))
-        return false;
-    m.hasScript = replay;
-    m.scriptNext = 0;
-    // The one place where the display is chosen. Without a screen, time is
-    // virtual and a run always ends at its time limit; a replay verified
-    // without one ends with its last event.
-    detail::ChooseDisplay(c.headless ? "none" : replay ? "replay" : "window");
-    m.maxTime = replay ? static_cast<uint32_t>(detail::ThePlan().end) : c.maxTimeMs;
-    m.maxTimeGiven = c.maxTimeGiven || c.headless;
-    // A watched replay is silent until its game begins.
-    detail::MciSetDeviceAllowed(!c.headless && !(replay && detail::ThePlan().begins > 0));
-    if (!detail::MciOpenLog(c.mciLogPath, error))
-        return false;
-    if (!c.scriptPath.empty() && !detail::LoadScript(c.scriptPath, error))
-        return false;
-    for (ScriptEvent& e : m.script.events) {
-        if ((e.kind == ScriptKind::Screenshot || e.kind == ScriptKind::Dump) &&
-            !c.fileFolder.empty() && !e.text.empty() && e.text[0] != '/')
-            e.text = (std::filesystem::path(c.fileFolder) / e.text).string();
-    }
-    if (!detail::SetStartClock(c.clock.empty() ? m.script.clock : c.clock, c.headless, error))
-        return false;
-    detail::CloseRecording();
-    if (!c.recordPath.empty() && !detail::OpenRecording(c.recordPath, m.startClock)) {
-        error = "cannot write the recording " + c.recordPath;
-        return false;
-    }
-    if (c.keepReplays && !replay)
-        detail::KeepSession(m.startClock);
-    detail::SetInstant(0);
-    return true;
-}
-
-void SetDumpHook(std::function<std::string()> hook)
-{
-    detail::M().dumpHook = std::move(hook);
-}
-void SetHashHook(std::function<uint64_t()> hook)
-{
-    detail::M().hashHook = std::move(hook);
-}
-void SetPlayingHook(std::function<bool()> hook)
-{
-    detail::M().playingHook = std::move(hook);
-}
-void SetMessageBoxHook(std::function<void(const char*, const char*)> hook)
-{
-    detail::M().boxHook = std::move(hook);
-}
-
-int RequestedExitCode()
-{
-    return detail::M().exitCode;
-}
-
-namespace testing {
-
-void Reset(bool headless)
-{
-    detail::RunMode& m = detail::M();
-    detail::ResetWindows();
-    detail::ResetQueue();
-    m.script = {};
-    m.scriptNext = 0;
-    m.hasScript = false;
-    m.exitCode = -1;
-    detail::CloseRecording();
-    m.dumpHook = nullptr;
-    m.hashHook = nullptr;
-    m.playingHook = nullptr;
-    m.boxHook = nullptr;
-    detail::ResetPads();
-    detail::MciReset();
-    detail::ResetWindowControls();
-    RunConfig c;
-    c.headless = headless;
-    std::string error;
-    Configure(c, error);
-}
-
-} // namespace testing
-
-} // namespace w32

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "win32_testing.h"
+#include "shell_testing.h"
 
 namespace w32 {
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "win32_testing.h"
+#include "shell_testing.h"
 
 namespace w32::detail {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "display.h"
+#include "host.h"
 #include "overlay.h"
 
 namespace w32::detail {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "display.h"
+#include "host.h"
 
 namespace w32::detail {
 

@@ -5,8 +5,9 @@
 #include <filesystem>
 #include <sstream>
 
-#include "storage.h"
-#include "win32_testing.h"
+#include "files/storage.h"
+#include "host_api.h"
+#include "shell_testing.h"
 
 namespace w32 {
 

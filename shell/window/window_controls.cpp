@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "layer_internal.h"
+#include "host_api.h"
 
 namespace w32 {
 

@@ -4,7 +4,7 @@
 
 #include <SDL.h>
 
-#include "win32_testing.h"
+#include "shell_testing.h"
 
 namespace w32::detail {
 
@@ -31,5 +31,7 @@ void NoteWindowSize(int width, int height);
 // Whether the layer takes this key event for itself: the window's keys, and
 // every event of a key while the layer holds it down.
 bool TakeWindowKey(const SDL_Event& ev);
+// Back to the default settings, kept nowhere.
+void ResetWindowControls();
 
 } // namespace w32::detail

@@ -17,6 +17,7 @@
 #include "harness.h"
 #include "keySettings.h"
 #include "runmode.h"
+#include "shell_testing.h"
 #include "win32.h"
 #include "win32_testing.h"
 #include "winwrap.h"

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "harness.h"
+#include "host_api.h"
+#include "shell.h"
 #include "win32.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "harness.h"
-#include "win32_testing.h"
+#include "shell_testing.h"
 
 namespace {
 
