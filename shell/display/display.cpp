@@ -1,4 +1,5 @@
-// The choice of the display: a table of the displays by name.
+// The displays a run can be shown on, each a backend of the API's display:
+// SDL's video, none at all, a replay watched; chosen by name from this table.
 #include "display.h"
 
 #include <algorithm>

@@ -9,7 +9,7 @@
 #include "display.h"
 #include "pad/pad.h"
 #include "sdl_input.h"
-#include "window/sdl_surface.h"
+#include "window/window.h"
 
 namespace w32::detail {
 

@@ -8,7 +8,7 @@
 #include "host_api.h"
 #include "pad/pad.h"
 #include "shell_testing.h"
-#include "window/sdl_surface.h"
+#include "window/window.h"
 #include "window/window_controls.h"
 
 namespace w32::detail {

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <sstream>
 
-#include "files/storage.h"
 #include "host_api.h"
 #include "shell_testing.h"
+#include "storage/storage.h"
 
 namespace w32 {
 

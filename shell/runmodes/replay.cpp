@@ -15,9 +15,9 @@
 #include <optional>
 #include <sstream>
 
-#include "files/storage.h"
 #include "host_api.h"
 #include "run.h"
+#include "storage/storage.h"
 
 namespace fs = std::filesystem;
 

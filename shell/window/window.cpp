@@ -1,6 +1,7 @@
-// Windows on the screen: resizable, fullscreen on demand, the frame kept
-// whole and centred; the indication of the window's keys shown for a second.
-#include "sdl_surface.h"
+// The window on the screen through SDL: resizable, fullscreen on demand, the
+// frame presented whole and centred at any size, the indication of the
+// window's own keys shown over it for a second, its settings kept in Window.cfg.
+#include "window.h"
 
 #include <SDL_image.h>
 

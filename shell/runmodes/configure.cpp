@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "display/display.h"
-#include "files/storage.h"
 #include "host_api.h"
 #include "pad/pad.h"
 #include "run.h"
+#include "storage/storage.h"
 #include "window/window_controls.h"
 
 namespace w32::detail {

@@ -1,5 +1,6 @@
-// Saving the program's own files: through a temporary file renamed over the
-// old one, under a lock, following symbolic links.
+// The player's files on the disk: saved whole through a temporary file
+// renamed over the old one, under a lock two games share, following
+// symbolic links; the player's own folder is found in user_folder.cpp.
 #include "storage.h"
 
 #include <fcntl.h>
