@@ -78,7 +78,7 @@ struct Controls
     WindowSettings saved; // as the file holds them
     std::string path;     // where they are kept; empty: nowhere
     WindowView* view = nullptr;
-    std::set<int> held; // scan codes of keys the layer took, while they are down
+    std::set<int> held; // scan codes of keys the window took, while they are down
 };
 
 // Never destroyed: a window still open at exit detaches itself in its destructor.

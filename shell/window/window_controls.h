@@ -28,8 +28,8 @@ void AttachWindowView(WindowView* view);
 void DetachWindowView(WindowView* view);
 // The window's client size while it is not fullscreen, kept for the next run.
 void NoteWindowSize(int width, int height);
-// Whether the layer takes this key event for itself: the window's keys, and
-// every event of a key while the layer holds it down.
+// Whether the window takes this key event for itself: its own keys, and
+// every event of a key while it holds it down.
 bool TakeWindowKey(const SDL_Event& ev);
 // Back to the default settings, kept nowhere.
 void ResetWindowControls();
