@@ -16,6 +16,7 @@
 #include "enemydata.h"
 #include "game.h"
 #include "rastrum.h"
+#include "shell.h"
 #include "win32.h"
 #include "win32_testing.h"
 #include "winwrap.h"

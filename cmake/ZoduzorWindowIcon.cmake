@@ -1,4 +1,4 @@
-# The window's icon, built into the window layer: the 64 px picture of the
+# The window's icon, built into the shell: the 64 px picture of the
 # desktop icons as bytes of a source file (no bytes when it is missing), so
 # the window has it wherever the program runs from.
 set(window_icon ${PROJECT_SOURCE_DIR}/packaging/icons/hicolor/64x64/apps/org.zoduzor.Zoduzor.png)
@@ -19,4 +19,4 @@ extern const unsigned char kWindowIconPng[] = {${window_icon_bytes}};
 extern const size_t kWindowIconPngSize = ${window_icon_size};
 }
 ")
-target_sources(win32layer PRIVATE ${PROJECT_BINARY_DIR}/generated/window_icon.cpp)
+target_sources(zoduzor_shell PRIVATE ${PROJECT_BINARY_DIR}/generated/window_icon.cpp)

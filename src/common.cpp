@@ -6,8 +6,8 @@
 #include "game.h"
 #include "keySettings.h"
 #include "rastrum.h"
+#include "regular_file.h"
 #include "sounds.h"
-#include "storage.h"
 #include "textio.h"
 
 TOperationMode OperationMode = opModeINIT;

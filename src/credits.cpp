@@ -5,8 +5,8 @@
 #include "common.h"
 #include "menupattern.h"
 #include "rastrum.h"
+#include "regular_file.h"
 #include "runmode.h"
-#include "storage.h"
 #include "textio.h"
 #include "winwrap.h"
 

@@ -9,8 +9,8 @@
 #include "game.h"
 #include "menupattern.h"
 #include "rastrum.h"
+#include "regular_file.h"
 #include "runmode.h"
-#include "storage.h"
 
 namespace {
 std::string tryText; // the digits typed so far (at most 3)

@@ -10,6 +10,7 @@
 #include "common.h"
 #include "game.h"
 #include "keySettings.h"
+#include "shell.h"
 
 namespace {
 

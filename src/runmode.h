@@ -9,11 +9,15 @@
 
 #include "win32.h"
 
+namespace w32 {
+struct PadContext; // shell.h
+}
+
 // Opens the trace file (empty: no trace). Returns false when it cannot be written.
 bool OpenTrace(const std::string& path);
 // One line per message delivered to a screen procedure.
 void TraceMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-// Tells the window layer when a game begins and when it reaches its end, for
+// Tells the shell when a game begins and when it reaches its end, for
 // the replays it keeps; called for every message to a screen procedure.
 void ObserveScreenMessage(UINT msg);
 // What a gamepad's controls mean now: the screen and the keys of the key settings.

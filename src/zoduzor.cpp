@@ -17,6 +17,7 @@
 #include "proginit.h"
 #include "rastrum.h"
 #include "runmode.h"
+#include "shell.h"
 #include "win32.h"
 #include "winwrap.h"
 #include "zoduzor_build_info.h"

@@ -6,8 +6,6 @@
 // its data/ or res/ replaces the content folder's file of the same name, the
 // folders list the files of both, and the two .list files live there only.
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -17,10 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "host_api.h"
 #include "layer_internal.h"
 #include "win32.h"
 
@@ -167,18 +162,6 @@ std::vector<std::string> MatchingFiles(const std::string& dir, const std::string
     return names;
 }
 
-// Creates `dir` and any missing parent with the rights of a private folder.
-bool MakeFolders(const fs::path& dir)
-{
-    fs::path sofar;
-    for (const fs::path& part : dir) {
-        sofar /= part;
-        if (::mkdir(sofar.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    return fs::is_directory(dir);
-}
-
 } // namespace
 
 std::string ResolvePath(const std::string& windowsPath)
@@ -206,38 +189,10 @@ std::string ResolvePath(const std::string& windowsPath)
     return ResolveUnder("", p, complete);
 }
 
-std::string UserDataFolder()
+void detail::SetUserFolder(const std::string& absolute)
 {
-    // A relative XDG_DATA_HOME is to be ignored, as the base-directory rules say.
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg && xdg[0] == '/')
-        return (fs::path(xdg) / "zoduzor").string();
-    std::string home;
-    if (const char* h = std::getenv("HOME"); h && *h) {
-        home = h;
-    } else if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && *pw->pw_dir) {
-        home = pw->pw_dir;
-    }
-    if (home.empty())
-        return "";
-    return (fs::path(home) / ".local" / "share" / "zoduzor").string();
-}
-
-bool UseUserFolder(const std::string& folder)
-{
-    std::string absolute;
-    if (!folder.empty()) {
-        std::error_code ec;
-        const fs::path path = fs::absolute(folder, ec).lexically_normal();
-        if (ec || !MakeFolders(path) || ::access(path.c_str(), W_OK | X_OK) != 0)
-            return false;
-        absolute = path.string();
-        while (absolute.size() > 1 && absolute.back() == '/')
-            absolute.pop_back();
-    }
     std::lock_guard<std::mutex> lock(userMutex);
     userFolder = absolute;
-    return true;
 }
 
 std::string UserFolder()

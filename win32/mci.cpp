@@ -10,8 +10,9 @@
 #include <sstream>
 #include <vector>
 
+#include "host_api.h"
 #include "layer_internal.h"
-#include "storage.h"
+#include "regular_file.h"
 #include "win32_testing.h"
 
 namespace w32 {

@@ -1,5 +1,6 @@
 // Messages and timers: posted and input messages, thread timers, and
-// GetMessageA, which hands them out in Windows' order.
+// GetMessageA, which hands them out in Windows' order, waiting on the host's
+// display and running the host's events at their instants.
 #include <algorithm>
 #include <cctype>
 #include <deque>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host_api.h"
 #include "layer_internal.h"
 #include "win32_testing.h"
 
@@ -80,16 +82,16 @@ class ToQueue final : public InputSink
 };
 
 // What lies ahead when GetMessageA looks: the display's time, the next tick,
-// the next script event and the end of the run.
+// the run's next event and the end of the run.
 struct Ahead
 {
-    uint64_t real, tick, script, limit;
+    uint64_t real, tick, event, limit;
 };
 
 Ahead LookAhead()
 {
     Queue& q = Q();
-    Ahead a{TheDisplay().Elapsed(), kNever, ScriptDue(), TimeLimit()};
+    Ahead a{TheDisplay().Elapsed(), kNever, TheRun().NextEvent(), TheRun().TimeLimit()};
     for (const auto& t : q.timers)
         a.tick = std::min(a.tick, t.due);
     // Input is stamped no later than an undelivered tick.
@@ -130,35 +132,33 @@ bool TakePosted(MSG& out)
     return true;
 }
 
-// Input waiting in the queue, else the script's next event when it is due:
+// Input waiting in the queue, else the run's next event when it is due:
 // it queues its input (or acts) and the loop looks again.
 Step TakeInput(MSG& out, const Ahead& a)
 {
     Queue& q = Q();
-    if (!q.input.empty() && q.input.front().msg.time <= a.script) {
+    if (!q.input.empty() && q.input.front().msg.time <= a.event) {
         Pending p = q.input.front();
         q.input.pop_front();
         q.now = std::max<uint64_t>(q.now, p.msg.time);
         p.msg.time = static_cast<DWORD>(q.now);
         if (Beyond(p.msg.time, a.limit))
             return Step::Again;
-        RecordChecks(q.now, false);
-        RecordInput(p.msg);
+        TheRun().Observe(Delivery::Input, p.msg);
         return Deliver(out, p.msg, p.translate);
     }
-    // A paint that is due now comes before script input of a later instant.
+    // A paint that is due now comes before the run's input of a later instant.
     HWND main = MainWindow();
     const bool paintDue = main && main->invalid;
-    if (a.script == kNever || a.script > a.tick || a.script > a.real ||
-        (paintDue && a.script > q.now))
+    if (a.event == kNever || a.event > a.tick || a.event > a.real || (paintDue && a.event > q.now))
         return Step::None;
-    if (Beyond(a.script, a.limit))
+    if (Beyond(a.event, a.limit))
         return Step::Again;
-    q.now = std::max(q.now, a.script);
+    q.now = std::max(q.now, a.event);
     // A screenshot shows the frame after the paint that is due.
-    if (paintDue && ScriptShowsFrame())
+    if (paintDue && TheRun().NextEventShowsFrame())
         return Deliver(out, Make(main, WM_PAINT, 0, 0, q.now), true);
-    RunScriptEvent();
+    TheRun().RunNextEvent();
     return Step::Again;
 }
 
@@ -168,8 +168,8 @@ Step TakePaint(MSG& out, const Ahead& a)
     HWND main = MainWindow();
     if (!main || !main->invalid)
         return Step::None;
-    // Never past a script event still to come, which must see its own instant.
-    q.now = std::max(q.now, std::min({a.real, a.tick, a.script}));
+    // Never past an event of the run still to come, which must see its own instant.
+    q.now = std::max(q.now, std::min({a.real, a.tick, a.event}));
     return Deliver(out, Make(main, WM_PAINT, 0, 0, q.now), true);
 }
 
@@ -183,20 +183,20 @@ Step TakeTick(MSG& out, const Ahead& a)
     Timer& t = *std::min_element(q.timers.begin(), q.timers.end(),
                                  [](const Timer& x, const Timer& y) { return x.due < y.due; });
     q.now = std::max(q.now, a.tick);
-    RecordChecks(q.now, true);
+    const MSG tick = Make(nullptr, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), q.now);
+    TheRun().Observe(Delivery::Tick, tick);
     const uint64_t period = std::max<uint32_t>(t.period, 1);
     t.due += period;
     // A late tick is delivered once; the ones it missed are dropped.
-    if (t.due <= a.real && !KeepsLateTicks(a.real - t.due))
+    if (t.due <= a.real && !TheRun().KeepsLateTicks(a.real - t.due))
         t.due += (a.real - t.due) / period * period + period;
-    return Deliver(out, Make(nullptr, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), q.now),
-                   true);
+    return Deliver(out, tick, true);
 }
 
-// Waits until input arrives or the next tick, script event or the end of the run is due.
+// Waits until input arrives or the next tick, event of the run or its end is due.
 void Sleep(const Ahead& a)
 {
-    const uint64_t wake = std::min({a.tick, a.script, a.limit});
+    const uint64_t wake = std::min({a.tick, a.event, a.limit});
     if (wake > a.real) {
         TheDisplay().Wait(wake == kNever ? kNever : wake - a.real);
     } else if (a.limit <= a.real) {
@@ -219,7 +219,7 @@ void SetInstant(uint64_t t)
 
 void QueueInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, uint64_t t, bool translate)
 {
-    // After every message of the same instant or earlier: a script event that
+    // After every message of the same instant or earlier: an event of the run that
     // is overdue goes before later user input. Searched from the end, where
     // new input almost always goes.
     auto& q = Q().input;
@@ -296,9 +296,10 @@ BOOL TranslateMessage(const MSG* msg)
     const int c = w32::TranslatedChar(static_cast<UINT>(msg->wParam));
     if (!c)
         return FALSE;
-    Q().posted.push_back(w32::detail::Make(msg->hwnd, WM_CHAR, static_cast<WPARAM>(c),
-                                           msg->lParam & 0xFFFFFF, Q().now));
-    w32::detail::RecordLine(Q().now, "char " + std::to_string(c));
+    const MSG made = w32::detail::Make(msg->hwnd, WM_CHAR, static_cast<WPARAM>(c),
+                                       msg->lParam & 0xFFFFFF, Q().now);
+    Q().posted.push_back(made);
+    w32::detail::TheRun().Observe(w32::detail::Delivery::Character, made);
     return TRUE;
 }
 

@@ -1,10 +1,11 @@
-// The subset of the Windows API that the game calls, implemented over SDL2.
-// The game's modules include this header and never SDL; names and meanings
-// follow Windows so that the game code reads as it would there.
+// The subset of the Windows API that the game calls, and its implementation:
+// windows and messages shown on the display of a host (host.h), sound over
+// SDL2_mixer, files over POSIX. The game's modules include this header and
+// never SDL; names and meanings follow Windows so that the game code reads
+// as it would there.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 // ---------------------------------------------------------------- basic types
@@ -247,8 +248,8 @@ void GetLocalTime(SYSTEMTIME* time);
 DWORD GetTickCount();
 
 // ---------------------------------------------------------------- the layer's own services
-// Not part of Windows: the run modes, and the bridge from Windows-style
-// paths to this file system.
+// Not part of Windows: the bridge from Windows-style paths to this file
+// system, and the instant of the run.
 namespace w32 {
 
 // Turns a Windows-style path (".\RES\menu\img\BG.png") into a path of this
@@ -256,87 +257,14 @@ namespace w32 {
 // is matched without regard to letter case. Components that do not exist
 // are kept as written (so a file can be created under them).
 //
-// With a user folder in use (UseUserFolder), a relative path under data\ or
-// res\ names the user folder's file when it has one, else the content
-// folder's; "UserSettings.list" and "HighScores.list" always name the user
-// folder's. FindFirstFileA lists both folders, the user's files hiding the
-// content folder's files of the same name.
+// With a user folder in use, a relative path under data\ or res\ names the
+// user folder's file when it has one, else the content folder's;
+// "UserSettings.list" and "HighScores.list" always name the user folder's.
+// FindFirstFileA lists both folders, the user's files hiding the content
+// folder's files of the same name.
 std::string ResolvePath(const std::string& windowsPath);
-
-// The player's own folder by the XDG rules: $XDG_DATA_HOME/zoduzor, by
-// default ~/.local/share/zoduzor; empty when no home folder is known.
-std::string UserDataFolder();
-// Lays `folder` over the content folder (the working folder), creating it
-// when missing; false, and no change, when it cannot be made or written.
-// An empty `folder` puts everything back in the content folder.
-bool UseUserFolder(const std::string& folder);
-// The user folder in use (absolute), empty when everything lives in the
-// content folder (a portable set-up). Kept replays and the window's settings
-// belong here too.
-std::string UserFolder();
-
-struct RunConfig
-{
-    bool headless = false;
-    std::string scriptPath; // --script
-    std::string recordPath; // --record
-    std::string mciLogPath; // --mci-log
-    std::string clock;      // --clock YYYY-MM-DDTHH:MM:SS.CC (empty: default)
-    uint32_t maxTimeMs = 600000;
-    bool maxTimeGiven = false;
-    // Relative file names of a script's screenshots and dumps are taken
-    // from this folder (empty: the working folder).
-    std::string fileFolder;
-    std::string replayPath;   // --replay: watch a replay in a window, or verify it headless
-    double speed = 1;         // --speed: the pace of a replay watched in a window
-    std::string gameVersion;  // named in kept replays; a replay of another version is refused
-    bool keepReplays = false; // every game that reaches its end is kept under replays/
-};
-
-// Sets the run mode before any window exists. Parses the script; on a
-// malformed line or option returns false with a message naming file and line.
-bool Configure(const RunConfig& config, std::string& error);
 
 // Milliseconds since the start of the run (virtual without a screen).
 uint32_t Now();
-
-// Hooks the program gives the layer for script events and recording.
-void SetDumpHook(std::function<std::string()> hook); // JSON of the state, for `dump`
-void SetHashHook(std::function<uint64_t()> hook);    // state hash, for `check` and recording
-void SetPlayingHook(
-    std::function<bool()> hook); // true while a game is being played (recording writes checks then)
-void SetMessageBoxHook(std::function<void(const char* caption, const char* text)> hook);
-
-// Gamepads press the keys the game would get from the keyboard: the program
-// tells what each pad action means at the moment, by the screen shown and
-// the keys of the twelve key-setting slots.
-enum class PadScreen { Menu, Play, Paused };
-struct PadContext
-{
-    PadScreen screen = PadScreen::Menu;
-    UINT keys[12] = {};
-};
-void SetPadHook(std::function<PadContext()> hook);
-
-// Returns the exit code the run asked for (script quit, failed check), or -1.
-int RequestedExitCode();
-
-// Kept replays. Called once the player's folder is chosen and before the
-// player's files are read: a replay being watched gets a private copy of the
-// files it starts from, made in a temporary folder; otherwise the files are
-// noted as they are, for the replays this run keeps. False with a message
-// when the private copy cannot be made.
-bool PreparePlayerFiles(std::string& error);
-// A game begins at the present instant.
-void GameBegins();
-// The game that began last has reached its end: it is kept in replays/ under
-// the date and time, its score and its first level (the newest 50 are kept).
-void GameEnded(uint32_t score, uint32_t firstLevel);
-// The exit code of the run once its message loop has ended: a replay being
-// verified prints `ok`, or tells that the game ended before its recording.
-int FinishRun(int code);
-
-// Keeps large freed blocks (pictures, frame buffers) in the heap for reuse.
-void TuneHeap();
 
 } // namespace w32

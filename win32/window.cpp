@@ -1,5 +1,5 @@
 // Windows: classes, creation, showing and destruction, painting and the
-// frame the window shows, and message boxes.
+// frame the window shows, and message boxes; shown by the host's display.
 #include <algorithm>
 #include <cstring>
 #include <iostream>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host_api.h"
 #include "layer_internal.h"
 #include "win32_testing.h"
 
@@ -271,7 +272,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT)
     using namespace w32::detail;
     const char* t = text ? text : "";
     const char* c = caption ? caption : "";
-    NoteMessageBox(c, t);
+    TheRun().MessageBoxShown(c, t);
     if (TheDisplay().MessageBox(IsWindowHandle(owner) ? owner->surface.get() : nullptr, c, t))
         return IDOK;
     std::cerr << c << ": " << t;

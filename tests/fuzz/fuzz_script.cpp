@@ -4,6 +4,7 @@
 #include <string>
 
 #include "fuzz_support.h"
+#include "shell_testing.h"
 #include "win32_testing.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

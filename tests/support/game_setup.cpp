@@ -3,6 +3,7 @@
 #include "common.h"
 #include "enemydata.h"
 #include "rastrum.h"
+#include "shell.h"
 #include "win32.h"
 #include "winwrap.h"
 

@@ -7,6 +7,7 @@
 #include "common.h"
 #include "data_fixtures.h"
 #include "enemydata.h"
+#include "shell_testing.h"
 #include "win32_testing.h"
 
 namespace {

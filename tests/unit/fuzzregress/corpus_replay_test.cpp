@@ -11,7 +11,7 @@
 #include "credits.h"
 #include "highscore.h"
 #include "keySettings.h"
-#include "win32_testing.h"
+#include "shell_testing.h"
 
 namespace fs = std::filesystem;
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "shell_testing.h"
 #include "win32_testing.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <sstream>
 #include <vector>
 
-#include "display.h"
+#include "display/display.h"
 #include "harness.h"
-#include "layer_internal.h"
+#include "shell_testing.h"
 #include "win32_testing.h"
 
 namespace {

@@ -1,0 +1,386 @@
+// Replays: every game that reaches its end is kept as the session that led
+// to it (the recording of the run from its start) behind a header that names
+// the format, the game's version, the instant the game began and the
+// player's two files as they were at the start. Watching or verifying one
+// plays the session against a private copy of those files.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+#include "host_api.h"
+#include "run.h"
+#include "storage/storage.h"
+
+namespace fs = std::filesystem;
+
+namespace w32::detail {
+
+namespace {
+
+constexpr const char* kMagic = "zoduzor-replay";
+constexpr int kFormat = 1;
+constexpr size_t kKept = 50;
+constexpr const char* kPlayerFiles[] = {"UserSettings.list", "HighScores.list"};
+// The player's files are small; anything larger is not taken into a replay.
+constexpr uintmax_t kFileLimit = 1 << 20;
+
+using PlayerFiles = std::array<std::optional<std::string>, 2>;
+
+struct Replays
+{
+    // Keeping the games of this run.
+    std::string version;
+    PlayerFiles atStart;
+    bool inGame = false;
+    uint64_t gameBegins = 0;
+    // Watching or verifying a replay.
+    bool replaying = false;
+    bool headless = false;
+    std::string path;
+    ReplayPlan plan;
+    PlayerFiles files;
+    fs::path privateFolder;
+
+    ~Replays()
+    {
+        std::error_code ec;
+        if (!privateFolder.empty())
+            fs::remove_all(privateFolder, ec);
+    }
+};
+
+Replays& R()
+{
+    static Replays r;
+    return r;
+}
+
+std::string ToHex(const std::string& bytes)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        out += kDigits[c >> 4];
+        out += kDigits[c & 15];
+    }
+    return out;
+}
+
+bool FromHex(const std::string& hex, std::string& bytes)
+{
+    if (hex.size() % 2 != 0)
+        return false;
+    bytes.clear();
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        unsigned v = 0;
+        auto r = std::from_chars(hex.data() + i, hex.data() + i + 2, v, 16);
+        if (r.ec != std::errc() || r.ptr != hex.data() + i + 2)
+            return false;
+        bytes += static_cast<char>(v);
+    }
+    return true;
+}
+
+// A player's file as the game would find it now: its bytes, or nothing when
+// there is no regular file (a pipe or a folder is not read).
+std::optional<std::string> ReadPlayerFile(const char* name)
+{
+    InFile in(ResolvePath(name));
+    if (!in.is_open())
+        return std::nullopt;
+    std::string bytes(kFileLimit + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (static_cast<uintmax_t>(in.gcount()) > kFileLimit)
+        return std::nullopt;
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
+}
+
+std::string Header(uint32_t score, uint32_t firstLevel)
+{
+    const Replays& r = R();
+    std::ostringstream h;
+    h << kMagic << ' ' << kFormat << '\n'
+      << "game-version " << r.version << '\n'
+      << "game-begins " << r.gameBegins << '\n'
+      << "first-level " << firstLevel << '\n'
+      << "score " << score << '\n';
+    for (size_t i = 0; i < r.atStart.size(); ++i)
+        h << "file " << kPlayerFiles[i] << ' ' << (r.atStart[i] ? "x" + ToHex(*r.atStart[i]) : "-")
+          << '\n';
+    return h.str();
+}
+
+// Reads the header of `text` when it has one, blanking its lines so that the
+// script's lines keep their numbers.
+bool ReadHeader(std::string& text, const std::string& name, const std::string& version,
+                std::string& error)
+{
+    Replays& r = R();
+    std::istringstream in(text);
+    std::string line, body;
+    int lineNo = 0;
+    bool inHeader = false, sawMagic = false, sawVersion = false;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::istringstream words(line);
+        std::string key, value, more;
+        words >> key >> value;
+        const bool header =
+            lineNo == 1 ? key == kMagic
+                        : inHeader && (key == "game-version" || key == "game-begins" ||
+                                       key == "first-level" || key == "score" || key == "file");
+        if (!header) {
+            inHeader = false;
+            body += line + '\n';
+            continue;
+        }
+        inHeader = true;
+        body += '\n';
+        const std::string where = name + ":" + std::to_string(lineNo) + ": ";
+        if (key == kMagic) {
+            sawMagic = true;
+            int format = 0;
+            auto res = std::from_chars(value.data(), value.data() + value.size(), format);
+            if (value.empty() || res.ec != std::errc() || format != kFormat) {
+                error = name + " is a replay of format " + (value.empty() ? "?" : value) +
+                        "; this zoduzor plays back replays of format " + std::to_string(kFormat) +
+                        " only";
+                return false;
+            }
+        } else if (key == "game-version") {
+            sawVersion = true;
+            if (!version.empty() && value != version) {
+                error = name + " was recorded by zoduzor " + value + "; this is zoduzor " +
+                        version + ", whose games may go differently, so it is not played back";
+                return false;
+            }
+        } else if (key == "game-begins") {
+            auto res = std::from_chars(value.data(), value.data() + value.size(), r.plan.begins);
+            if (value.empty() || res.ec != std::errc() || res.ptr != value.data() + value.size()) {
+                error = where + "game-begins wants milliseconds";
+                return false;
+            }
+        } else if (key == "file") {
+            words >> more;
+            const auto* known = std::find(std::begin(kPlayerFiles), std::end(kPlayerFiles), value);
+            std::string bytes;
+            if (known == std::end(kPlayerFiles) ||
+                (more != "-" &&
+                 (more.empty() || more[0] != 'x' || !FromHex(more.substr(1), bytes)))) {
+                error =
+                    where + "file wants a player's file and x with its bytes in hexadecimal, or -";
+                return false;
+            }
+            if (more != "-")
+                r.files[static_cast<size_t>(known - std::begin(kPlayerFiles))] = bytes;
+        }
+    }
+    if (sawMagic && !sawVersion) {
+        error = name + " names no game-version";
+        return false;
+    }
+    text = std::move(body);
+    return true;
+}
+
+// The folder kept replays go to: the player's folder, else (a portable
+// set-up) the content folder.
+fs::path ReplaysFolder()
+{
+    const std::string user = UserFolder();
+    return (user.empty() ? fs::current_path() : fs::path(user)) / "replays";
+}
+
+// Keeps the newest kKept replays; the names begin with the date and time.
+void Prune(const fs::path& folder)
+{
+    std::vector<fs::path> kept;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code fe;
+        if (it->is_regular_file(fe) && !name.empty() && std::isdigit(uint8_t(name[0])) &&
+            it->path().extension() == ".replay")
+            kept.push_back(it->path());
+    }
+    std::sort(kept.begin(), kept.end());
+    for (size_t i = 0; i + kKept < kept.size(); ++i)
+        fs::remove(kept[i], ec);
+}
+
+bool MakePrivateFolder(std::string& error)
+{
+    Replays& r = R();
+    std::string pattern = (fs::temp_directory_path() / "zoduzor-replay-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        error = "cannot make a temporary folder for the replay's files";
+        return false;
+    }
+    r.privateFolder = pattern;
+    for (size_t i = 0; i < r.files.size(); ++i) {
+        if (!r.files[i])
+            continue;
+        std::ofstream out(r.privateFolder / kPlayerFiles[i], std::ios::binary);
+        out << *r.files[i];
+        if (!out) {
+            error = "cannot write the replay's files in " + r.privateFolder.string();
+            return false;
+        }
+    }
+    // The player's own data and pictures still lie over the content, and the
+    // window keeps the player's settings (a copy: what changes is not kept).
+    if (const std::string user = UserFolder(); !user.empty()) {
+        std::error_code ec;
+        for (const char* area : {"data", "res"}) {
+            if (fs::is_directory(fs::path(user) / area, ec))
+                fs::create_directory_symlink(fs::path(user) / area, r.privateFolder / area, ec);
+        }
+        fs::copy_file(fs::path(user) / "Window.cfg", r.privateFolder / "Window.cfg", ec);
+    }
+    if (!UseUserFolder(r.privateFolder.string())) {
+        error = "cannot use the temporary folder " + r.privateFolder.string();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool LoadReplay(const RunConfig& c, Script& script, std::string& error)
+{
+    Replays& r = R();
+    r.replaying = !c.replayPath.empty();
+    r.version = c.gameVersion;
+    r.plan = {};
+    r.plan.speed = c.speed;
+    r.files = {};
+    r.headless = c.headless;
+    r.path = c.replayPath;
+    if (!r.replaying)
+        return true;
+    InFile in(c.replayPath);
+    if (!in.is_open()) {
+        error = "cannot read the replay " + c.replayPath;
+        return false;
+    }
+    std::ostringstream all;
+    all << in.rdbuf();
+    std::string text = all.str();
+    if (!ReadHeader(text, c.replayPath, c.gameVersion, error))
+        return false;
+    std::istringstream body(text);
+    if (!ParseScript(body, c.replayPath, script, error))
+        return false;
+    r.plan.end = script.events.empty() ? 0 : script.events.back().time;
+    r.plan.begins = std::min(r.plan.begins, r.plan.end);
+    return true;
+}
+
+bool Replaying()
+{
+    return R().replaying;
+}
+
+const ReplayPlan& ThePlan()
+{
+    return R().plan;
+}
+
+void ReportMismatch(const ScriptEvent& check, uint64_t state)
+{
+    const Replays& r = R();
+    const std::string text = "The replay " + r.path + " differs from this game at " +
+                             std::to_string(check.time) + " ms (line " +
+                             std::to_string(check.line) + "): the recording has the state " +
+                             check.text + ", the game " + Hex(state) + ".";
+    if (r.headless) {
+        std::cout << text << std::endl;
+        return;
+    }
+    std::cerr << text << std::endl;
+    MessageBoxA(MainWindow(), text.c_str(), "Zoduzor: replay stopped", MB_OK | MB_ICONEXCLAMATION);
+}
+
+} // namespace w32::detail
+
+namespace w32 {
+
+bool PreparePlayerFiles(std::string& error)
+{
+    detail::Replays& r = detail::R();
+    if (r.replaying)
+        return detail::MakePrivateFolder(error);
+    if (detail::KeepingSession()) {
+        for (size_t i = 0; i < r.atStart.size(); ++i)
+            r.atStart[i] = detail::ReadPlayerFile(detail::kPlayerFiles[i]);
+    }
+    return true;
+}
+
+void GameBegins()
+{
+    detail::R().inGame = true;
+    detail::R().gameBegins = detail::Instant();
+}
+
+void GameEnded(uint32_t score, uint32_t firstLevel)
+{
+    detail::Replays& r = detail::R();
+    // A game that ended the moment it began (no first level) is nothing to watch.
+    const bool ended = r.inGame && detail::Instant() != r.gameBegins;
+    r.inGame = false;
+    if (!ended || !detail::KeepingSession())
+        return;
+    const SYSTEMTIME t = AddMilliseconds(detail::StartClock(), detail::Instant());
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u_%02u-%02u-%02u", unsigned(t.wYear),
+                  unsigned(t.wMonth), unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute),
+                  unsigned(t.wSecond));
+    const std::string base = std::string(stamp) + "_score-" + std::to_string(score) + "_level-" +
+                             std::to_string(firstLevel);
+    const fs::path folder = detail::ReplaysFolder();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    fs::path file = folder / (base + ".replay");
+    for (int n = 2; fs::exists(file, ec); ++n)
+        file = folder / (base + "_" + std::to_string(n) + ".replay");
+    // A replay appears whole or not at all.
+    if (!SaveFile(file.string(), detail::Header(score, firstLevel) + detail::Session())) {
+        std::cerr << "zoduzor: cannot keep the replay in " << folder.string() << "\n";
+        return;
+    }
+    detail::Prune(folder);
+}
+
+int FinishRun(int code)
+{
+    const detail::Replays& r = detail::R();
+    if (!r.replaying || !r.headless)
+        return code;
+    // Events of later instants left over: the game went another way and ended early.
+    if (code == 0) {
+        if (const ScriptEvent* next = detail::PendingScriptEvent();
+            next && next->time > detail::Instant()) {
+            std::cout << "The replay " << r.path << " differs from this game: the game ended at "
+                      << detail::Instant() << " ms, the recording goes on at " << next->time
+                      << " ms (line " << next->line << ")." << std::endl;
+            return 4;
+        }
+        std::cout << "ok" << std::endl;
+    }
+    return code;
+}
+
+} // namespace w32

@@ -1,0 +1,87 @@
+// Shared by the files of the run modes: the run the API's queue runs inside,
+// the program's answers for its state, recordings and replays.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "host.h"
+#include "shell.h"
+#include "shell_testing.h"
+
+namespace w32::detail {
+
+// ---------------------------------------------------------------- the run (runmodes.cpp)
+// The run mode of the run: its script and how far it has gone, its time
+// limit, and the hooks through which the program answers for its state.
+struct RunMode final : Run
+{
+    uint32_t maxTime = 600000;
+    bool maxTimeGiven = false;
+    Script script;
+    size_t scriptNext = 0;
+    bool hasScript = false;
+    std::function<std::string()> dumpHook;
+    std::function<uint64_t()> hashHook;
+    std::function<bool()> playingHook;
+    std::function<void(const char*, const char*)> boxHook;
+
+    // The script's next event, its time limit, and what the game is handed
+    // recorded (see host.h).
+    uint64_t NextEvent() const override;
+    bool NextEventShowsFrame() const override;
+    void RunNextEvent() override;
+    uint64_t TimeLimit() const override;
+    // Always with a script or a recording file; a kept session catches up a
+    // short delay, and a longer one ends it.
+    bool KeepsLateTicks(uint64_t late) override;
+    void Observe(Delivery what, const MSG& msg) override;
+    void MessageBoxShown(const char* caption, const char* text) override;
+};
+RunMode& TheRunMode();
+// The next script event, null when none is left.
+const ScriptEvent* PendingScriptEvent();
+// The state hash, and whether a game is being played now.
+uint64_t StateHash();
+bool Playing();
+
+// ---------------------------------------------------------------- recording (recording.cpp)
+// Starts a recording at the given clock; false when it cannot be written.
+bool OpenRecording(const std::string& path, const SYSTEMTIME& clock);
+bool Recording();
+bool RecordingToFile();
+void CloseRecording();
+// The session kept in memory for replays: started at the given clock, or dropped.
+void KeepSession(const SYSTEMTIME& clock);
+void DropSession();
+bool KeepingSession();
+const std::string& Session();
+void RecordLine(uint64_t t, const std::string& text);
+// Records an input message as it is delivered.
+void RecordInput(const MSG& m);
+// Records the state checks due before a message stamped `t`.
+void RecordChecks(uint64_t t, bool isTick);
+// A hash as recordings and scripts write it: 16 hexadecimal digits.
+std::string Hex(uint64_t v);
+
+// ---------------------------------------------------------------- replays (replay.cpp)
+// When a watched replay shows its game: frames before `begins` are played
+// as fast as possible and not shown; the clock then runs at `speed` and
+// stops at `end`, the replay's last event.
+struct ReplayPlan
+{
+    uint64_t begins = 0;
+    uint64_t end = 0;
+    double speed = 1;
+};
+// Reads the replay of --replay into `script`: its header, when it has one,
+// must name this format and game version. False with a message otherwise.
+// Without --replay, no replay is played.
+bool LoadReplay(const RunConfig& c, Script& script, std::string& error);
+bool Replaying();
+const ReplayPlan& ThePlan();
+// A check of a replay does not match: said on screen, or printed headless.
+void ReportMismatch(const ScriptEvent& check, uint64_t state);
+
+} // namespace w32::detail

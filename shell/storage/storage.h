@@ -1,0 +1,26 @@
+// Opening and saving the files of the game and its window as a player's
+// machine really has them: only regular files are read (regular_file.h),
+// and saves follow symbolic links, never leave a half-written file, and let
+// two games share one file.
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <string>
+
+#include "regular_file.h"
+
+// Saves one of the program's own files at `path` (a path of this file system).
+// A symbolic link is followed to the file it names, which is replaced and
+// the link kept. The new text goes to a uniquely named temporary file
+// beside that file, is flushed to the disk and renamed over it; when the
+// folder takes no temporary file but the file itself may be written, the
+// file is rewritten in place and flushed. While saving, the file is locked
+// against other saves (an advisory lock), and `make` is called under that
+// lock with the file's present text (nullptr when there is none: missing,
+// empty or unreadable) and returns the text to save; it may be called again
+// when another save got in first. A file that did not exist appears whole.
+// Returns false when nothing could be saved; the old file is then left
+// whole. Something that is not a regular file is never replaced.
+bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make);
+bool SaveFile(const std::string& path, const std::string& contents);

@@ -1,0 +1,124 @@
+// The window's own layer: the frame placed in a window of any size and the
+// mouse mapped back, and the settings file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "shell_testing.h"
+
+namespace {
+
+struct Mapped
+{
+    int x, y;   // a point of the window
+    int fx, fy; // the frame's pixel under it
+};
+
+struct Placement
+{
+    int w, h;
+    bool sharp;
+    w32::FrameBox box;
+    std::vector<Mapped> points;
+};
+
+TEST(Letterbox, TheFrameIsPlacedAndPointsMapBackAtOddSizes)
+{
+    const std::vector<Placement> cases = {
+        // Twice the frame: each frame pixel is a 2 x 2 square.
+        {1600,
+         1400,
+         true,
+         {0, 0, 1600, 1400},
+         {{0, 0, 0, 0}, {601, 1241, 300, 620}, {1599, 1399, 799, 699}}},
+        // Room for 1.46 times in sharp mode: once, centred; bars all round.
+        {1280,
+         1024,
+         true,
+         {240, 162, 800, 700},
+         {{240, 162, 0, 0},
+          {570, 462, 330, 300},
+          {100, 500, 0, 338},
+          {1279, 5, 799, 0},
+          {1040, 862, 799, 699}}},
+        // Smooth: as large as fits, bars left and right.
+        {1920,
+         1080,
+         false,
+         {343, 0, 1234, 1080},
+         {{852, 463, 330, 300},
+          {0, 540, 0, 350},
+          {343, 0, 0, 0},
+          {1576, 1079, 799, 699},
+          {1919, 0, 799, 0}}},
+        // Bars above and below, an odd height.
+        {900,
+         1501,
+         false,
+         {0, 356, 900, 788},
+         {{450, 10, 400, 0}, {450, 1500, 400, 699}, {899, 356, 799, 0}}},
+        // A pixel wider and taller than the frame.
+        {801, 701, true, {0, 0, 800, 700}, {{800, 700, 799, 699}, {400, 350, 400, 350}}},
+        {801, 701, false, {0, 0, 801, 701}, {{800, 700, 799, 699}}},
+        // Smaller than the frame, even in sharp mode: the fit.
+        {400, 350, true, {0, 0, 400, 350}, {{399, 349, 799, 699}, {200, 175, 401, 351}}},
+        {0, 700, false, {0, 0, 0, 0}, {{5, 5, 0, 0}}},
+    };
+    for (const Placement& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) +
+                     (c.sharp ? " sharp" : " smooth"));
+        const w32::FrameBox box = w32::PlaceFrame(c.w, c.h, c.sharp);
+        EXPECT_EQ(box, c.box) << box.x << "," << box.y << " " << box.w << "x" << box.h;
+        for (const Mapped& m : c.points) {
+            const POINT p = w32::FramePoint(box, m.x, m.y);
+            EXPECT_EQ(p.x, m.fx) << "at " << m.x << "," << m.y;
+            EXPECT_EQ(p.y, m.fy) << "at " << m.x << "," << m.y;
+        }
+    }
+}
+
+TEST(WindowSettings, DamagedAndUnknownLinesKeepTheirDefaultsAndSavingReplacesTheFile)
+{
+    std::istringstream text("# kept by the window\n"
+                            "width=1280\r\n"
+                            "height = 1024\n"
+                            "scaling=sharp\n"
+                            "fullscreen=yes\n" // damaged: stays off
+                            "music=74\n"       // to the nearest step
+                            "effects=-10\n"    // out of range
+                            "mute=1\n"
+                            "colour=blue\n" // unknown
+                            "width\n"
+                            "height=12x\n");
+    w32::WindowSettings s = w32::ParseWindowSettings(text);
+    EXPECT_EQ(s.width, 1280);
+    EXPECT_EQ(s.height, 1024);
+    EXPECT_TRUE(s.sharp);
+    EXPECT_FALSE(s.fullscreen);
+    EXPECT_EQ(s.music, 70);
+    EXPECT_EQ(s.effects, 100);
+    EXPECT_TRUE(s.mute);
+    std::istringstream tiny("width=20\nheight=99999\n");
+    EXPECT_EQ(w32::ParseWindowSettings(tiny), w32::WindowSettings{});
+
+    harness::TempDir dir;
+    const std::string path = (dir / "Window.cfg").string();
+    EXPECT_EQ(w32::LoadWindowSettings(path), w32::WindowSettings{});
+    s.fullscreen = true;
+    ASSERT_TRUE(w32::SaveWindowSettings(path, s));
+    EXPECT_EQ(w32::LoadWindowSettings(path), s);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+    // A folder in the file's place, or no folder at all: defaults, nothing saved, no crash.
+    std::filesystem::create_directory(dir / "Folder.cfg");
+    EXPECT_EQ(w32::LoadWindowSettings((dir / "Folder.cfg").string()), w32::WindowSettings{});
+    EXPECT_FALSE(w32::SaveWindowSettings((dir / "Folder.cfg").string(), s));
+    EXPECT_FALSE(w32::SaveWindowSettings((dir / "none/Window.cfg").string(), s));
+}
+
+} // namespace
