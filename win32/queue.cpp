@@ -296,8 +296,8 @@ BOOL TranslateMessage(const MSG* msg)
     const int c = w32::TranslatedChar(static_cast<UINT>(msg->wParam));
     if (!c)
         return FALSE;
-    Q().posted.push_back(w32::detail::Make(msg->hwnd, WM_CHAR, static_cast<WPARAM>(c),
-                                           msg->lParam & 0xFFFFFF, Q().now));
+    Q().posted.push_back(
+        w32::detail::Make(msg->hwnd, WM_CHAR, static_cast<WPARAM>(c), msg->lParam, Q().now));
     w32::detail::RecordLine(Q().now, "char " + std::to_string(c));
     return TRUE;
 }
