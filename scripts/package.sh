@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package zoduzor_<version>_<arch>.deb with CPack (a release
 # build installed under /usr, its programs in /usr/games as Debian keeps games,
-# with Debian's hardening flags), then checks it:
+# with Debian's hardening flags and warnings as errors), then checks it:
 # the files it must hold, its dependencies on the SDL2 libraries (worked out
 # by dpkg-shlibdeps), and lintian's verdict where lintian is installed.
 #   ZODUZOR_PACKAGE_BUILD   the build folder (default <repo>/build-package)
@@ -22,7 +22,7 @@ done
 export DEB_BUILD_MAINT_OPTIONS="hardening=+all"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
     -DCMAKE_INSTALL_BINDIR=games \
-    -DZODUZOR_TESTS=OFF -DZODUZOR_BENCH=OFF \
+    -DZODUZOR_TESTS=OFF -DZODUZOR_BENCH=OFF -DZODUZOR_WERROR=ON \
     -DCMAKE_C_FLAGS="$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \

@@ -230,7 +230,10 @@ uint64_t StateHash()
     MakeUtf8(game, &bad);
     std::string text = game.dump() + "@" + std::to_string(w32::Now());
     for (const std::string& s : bad) {
-        text += "\n" + std::to_string(s.size()) + ":" + s;
+        text += '\n';
+        text += std::to_string(s.size());
+        text += ':';
+        text += s;
     }
     uint64_t h = 0xcbf29ce484222325ull;
     for (unsigned char c : text) {

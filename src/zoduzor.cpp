@@ -33,6 +33,7 @@ constexpr const char* kUsage =
     "usage: zoduzor [--dir DIR] [--headless] [--script FILE] [--record FILE] [--trace FILE]\n"
     "               [--mci-log FILE] [--clock YYYY-MM-DDTHH:MM:SS.CC] [--max-time MS]\n"
     "       zoduzor [--dir DIR] [--headless] --replay FILE [--speed X] [--trace FILE]\n"
+    "               [--mci-log FILE]\n"
     "       zoduzor --help | --version\n";
 
 constexpr const char* kHelp =

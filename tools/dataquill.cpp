@@ -7,6 +7,7 @@
 // declared here again (dataquill_rules.h), and both programs meet only in the
 // files.
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -83,6 +84,32 @@ void ReportWriteFailure(const OutputFile& file)
     std::cout << "Could not write \"" << filename << "\": " << file.Error() << "\n";
 }
 
+// The file name at the end of a path, "\\" separating folders as "/" does.
+std::string LastPart(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    while (!path.empty() && path.back() == '/') {
+        path.pop_back();
+    }
+    return path.substr(path.rfind('/') + 1);
+}
+
+// Opens the file under the typed name, warning when that is an existing file
+// whose name differs in letter case; false, reported, when it cannot be written.
+bool OpenOutput(OutputFile& file)
+{
+    if (!file.Open(filename)) {
+        ReportWriteFailure(file);
+        return false;
+    }
+    if (LastPart(file.Name()) != LastPart(filename)) {
+        std::cout << "Warning: " << file.Name()
+                  << " is written: its name differs from the typed one only in letter case, "
+                     "and the game reads it under that name.\n";
+    }
+    return true;
+}
+
 void Heading(std::string_view title)
 {
     std::cout << "\n" << std::string(title.size(), '*') << "\n" << title << "\n\n";
@@ -105,8 +132,7 @@ void InputEnemy()
     std::cout << "\n" << std::string(14, '*') << "\n";
 
     OutputFile file;
-    if (!file.Open(filename)) {
-        ReportWriteFailure(file);
+    if (!OpenOutput(file)) {
         return;
     }
     file.Line(enemy.id);
@@ -137,8 +163,7 @@ void InputBullet()
     InputReal("ACCELERATION", bullet.accel);
 
     OutputFile file;
-    if (!file.Open(filename)) {
-        ReportWriteFailure(file);
+    if (!OpenOutput(file)) {
         return;
     }
     file.Line(bullet.id);
@@ -163,8 +188,7 @@ void InputLevel()
     // The file is opened before the allowed enemies are asked, so a name that
     // cannot be written is reported before the list is typed.
     OutputFile file;
-    if (!file.Open(filename)) {
-        ReportWriteFailure(file);
+    if (!OpenOutput(file)) {
         return;
     }
     file.Line(level.playMode);
@@ -232,13 +256,18 @@ int RunDialogue()
 
 void PrintUsage(std::ostream& out)
 {
-    out << "Usage: dataquill [--check [DIR]]\n"
+    out << "Usage: dataquill\n"
+           "       dataquill --check [DIR]\n"
+           "       dataquill --help | -h\n"
+           "\n"
            "  without arguments: write enemy, boss, bullet and level files from typed answers\n"
            "  --check [DIR]: check the data folder DIR as the game reads it; without DIR,\n"
            "                 the working folder's data/ when it has one, else the game's\n"
            "                 data as it plays it: its content folder's data/ with the\n"
            "                 user's own data files ($XDG_DATA_HOME/zoduzor/data) over it;\n"
-           "                 exit code 0 when nothing is found, 1 otherwise\n";
+           "                 prints each finding, then how many; exit code 0 when nothing\n"
+           "                 is found, 1 otherwise\n"
+           "  --help, -h: show this help\n";
 }
 
 } // namespace

@@ -131,7 +131,7 @@ class Checker
         for (size_t i = 1; i < dirs_.size(); ++i) {
             where += " and " + dirs_[i].string();
         }
-        std::cerr << findings_ << (findings_ == 1 ? " finding" : " findings") << " in " << where
+        std::cout << findings_ << (findings_ == 1 ? " finding" : " findings") << " in " << where
                   << "\n";
         return findings_ == 0 ? 0 : 1;
     }

@@ -167,7 +167,8 @@ bool OutputFile::Open(const std::string& typed)
         error_ = "no file name given";
         return false;
     }
-    target_ = ResolveName(typed);
+    name_ = ResolveName(typed);
+    target_ = name_;
     if (!FollowLinks(target_)) {
         return Fail(errno);
     }
@@ -251,8 +252,7 @@ bool OutputFile::CommitInPlace()
     if (newSize > oldSize) {
         int err = posix_fallocate(fd_, oldSize, newSize - oldSize);
         if (err != 0 && err != EOPNOTSUPP && err != EINVAL) {
-            ftruncate(fd_, oldSize);
-            return Fail(err);
+            return Restore(old, err);
         }
     }
     if (WriteAll(fd_, contents_, 0) && ftruncate(fd_, newSize) == 0 && fsync(fd_) == 0) {
@@ -263,12 +263,20 @@ bool OutputFile::CommitInPlace()
         }
         return Fail(errno);
     }
-    const int err = errno;
-    // Put the old text back as it was.
-    WriteAll(fd_, old, 0);
-    ftruncate(fd_, oldSize);
-    fsync(fd_);
-    return Fail(err);
+    return Restore(old, errno);
+}
+
+bool OutputFile::Restore(const std::string& old, int err)
+{
+    const bool restored = WriteAll(fd_, old, 0) &&
+                          ftruncate(fd_, static_cast<off_t>(old.size())) == 0 && fsync(fd_) == 0;
+    const int restoreErr = errno;
+    Fail(err);
+    if (!restored) {
+        error_ += "; the file could not be put back as it was: ";
+        error_ += std::strerror(restoreErr);
+    }
+    return false;
 }
 
 bool OutputFile::Fail(int err)

@@ -36,13 +36,18 @@ class OutputFile
     void Line(std::string_view text);
     bool Commit();
     const std::string& Error() const { return error_; }
+    // The name the game reads under the typed one (links not followed).
+    const std::string& Name() const { return name_; }
 
   private:
     bool CommitReplacing();
     bool CommitInPlace();
     bool Fail(int err);
+    // Puts the old text back after a failed rewrite in place; always false.
+    bool Restore(const std::string& old, int err);
     void Discard();
 
+    std::string name_;
     std::string target_; // the file written: the last target of any links
     std::string temp_;   // the temporary file beside it, while it exists
     std::string contents_;

@@ -297,7 +297,7 @@ BOOL TranslateMessage(const MSG* msg)
     if (!c)
         return FALSE;
     const MSG made = w32::detail::Make(msg->hwnd, WM_CHAR, static_cast<WPARAM>(c),
-                                       msg->lParam & 0xFFFFFF, Q().now);
+                                       msg->lParam, Q().now);
     Q().posted.push_back(made);
     w32::detail::TheRun().Observe(w32::detail::Delivery::Character, made);
     return TRUE;

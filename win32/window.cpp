@@ -1,6 +1,7 @@
 // Windows: classes, creation, showing and destruction, painting and the
 // frame the window shows, and message boxes; shown by the host's display.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <map>
@@ -276,8 +277,14 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT)
     if (TheDisplay().MessageBox(IsWindowHandle(owner) ? owner->surface.get() : nullptr, c, t))
         return IDOK;
     std::cerr << c << ": " << t;
-    if (const std::string problem = TheDisplay().Problem(); !problem.empty())
-        std::cerr << " (no display: " << problem << ")";
+    if (const std::string problem = TheDisplay().Problem(); !problem.empty()) {
+        std::cerr << " (no display: " << problem << ")\nNo graphical display was found";
+        const char* x = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if ((!x || !*x) && (!wayland || !*wayland))
+            std::cerr << ": DISPLAY and WAYLAND_DISPLAY are unset";
+        std::cerr << ".";
+    }
     std::cerr << std::endl;
     return IDOK;
 }

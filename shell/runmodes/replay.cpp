@@ -114,9 +114,13 @@ std::string Header(uint32_t score, uint32_t firstLevel)
       << "game-begins " << r.gameBegins << '\n'
       << "first-level " << firstLevel << '\n'
       << "score " << score << '\n';
-    for (size_t i = 0; i < r.atStart.size(); ++i)
-        h << "file " << kPlayerFiles[i] << ' ' << (r.atStart[i] ? "x" + ToHex(*r.atStart[i]) : "-")
-          << '\n';
+    for (size_t i = 0; i < r.atStart.size(); ++i) {
+        h << "file " << kPlayerFiles[i] << ' ';
+        if (r.atStart[i])
+            h << 'x' << ToHex(*r.atStart[i]) << '\n';
+        else
+            h << "-\n";
+    }
     return h.str();
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -266,6 +267,87 @@ TEST(CommandLine, HelpAndVersionAnswerAndExitZero)
     const auto bad = harness::Run(ZODUZOR_BINARY, {"--versio"});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.err.find("usage: zoduzor"), std::string::npos) << bad.err;
+}
+
+// The options named in `text`, sorted.
+std::vector<std::string> Options(const std::string& text)
+{
+    static const std::regex option("(^|[ [|])(--?[a-z][a-z-]*)");
+    std::vector<std::string> found;
+    for (std::sregex_iterator it(text.begin(), text.end(), option), end; it != end; ++it)
+        found.push_back((*it)[2]);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// The options of each usage line of a `--help`: the lines before the first
+// empty one, where a line that does not start with the program's name
+// continues the one before.
+std::vector<std::vector<std::string>> UsageLines(const std::string& help,
+                                                 const std::string& program)
+{
+    std::vector<std::string> lines;
+    const std::regex start("^(usage: |Usage: | +)" + program + "( |$)");
+    std::istringstream in(help);
+    for (std::string line; std::getline(in, line) && !line.empty();) {
+        if (std::regex_search(line, start) || lines.empty())
+            lines.emplace_back();
+        lines.back() += line + "\n";
+    }
+    std::vector<std::vector<std::string>> options;
+    for (const std::string& line : lines)
+        options.push_back(Options(line));
+    return options;
+}
+
+// The same of a manual page's synopsis, whose lines are parted by .br.
+std::vector<std::vector<std::string>> SynopsisLines(const std::string& page)
+{
+    const size_t from = page.find(".SH SYNOPSIS\n");
+    const size_t to = page.find("\n.SH", from + 1);
+    const std::string synopsis =
+        std::regex_replace(page.substr(from, to - from) + "\n.br\n", std::regex(R"(\\-)"), "-");
+    std::vector<std::vector<std::string>> options;
+    for (size_t at = synopsis.find('\n'), br;
+         (br = synopsis.find("\n.br\n", at)) != std::string::npos; at = br + 4)
+        options.push_back(Options(synopsis.substr(at, br - at)));
+    return options;
+}
+
+// Each usage line of --help shows every option it takes, and the manual
+// page's synopsis shows the same lines; a replay takes exactly the options
+// of its line.
+TEST(CommandLine, EachUsageLineShowsEveryOptionItTakesAsTheManualPageDoes)
+{
+    const fs::path man = fs::path(ZODUZOR_SOURCE_DIR) / "packaging/man";
+    for (const auto& [program, binary] :
+         {std::pair<std::string, std::string>{"zoduzor", ZODUZOR_BINARY},
+          {"dataquill", ZODUZOR_BUILD_DIR "/dataquill"}}) {
+        const auto help = harness::Run(binary, {"--help"});
+        ASSERT_EQ(help.exitCode, 0) << help.err;
+        const auto lines = UsageLines(help.out, program);
+        EXPECT_GE(lines.size(), 3u) << help.out;
+        EXPECT_EQ(lines, SynopsisLines(harness::ReadFile(man / (program + ".6.in")))) << program;
+    }
+
+    const auto lines = UsageLines(harness::Run(ZODUZOR_BINARY, {"--help"}).out, "zoduzor");
+    ASSERT_EQ(lines.size(), 3u);
+    const std::vector<std::string>& replay = lines[1];
+    TempDir dir;
+    const std::string file = (dir / "file").string();
+    const std::map<std::string, std::string> values = {{"--dir", dir.str()},
+                                                       {"--speed", "1"},
+                                                       {"--max-time", "100"},
+                                                       {"--clock", "2000-01-01T12:00:00.00"}};
+    for (const std::string& opt : lines[0]) {
+        std::vector<std::string> args = {"--replay", (dir / "none.replay").string(), opt};
+        if (opt != "--headless")
+            args.push_back(values.count(opt) ? values.at(opt) : file);
+        const auto r = harness::Run(ZODUZOR_BINARY, args, dir.str());
+        const bool taken = r.err.find("usage: zoduzor") == std::string::npos;
+        EXPECT_EQ(taken, std::count(replay.begin(), replay.end(), opt) == 1)
+            << opt << ": " << r.err;
+    }
 }
 
 } // namespace

@@ -302,21 +302,31 @@ TEST(DataquillDialogue, BackslashesNameFolders)
     EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"data"}));
 }
 
+std::string OtherCaseWarning(const std::string& written)
+{
+    return "Warning: " + written +
+           " is written: its name differs from the typed one only in letter case, and the game "
+           "reads it under that name.\n";
+}
+
 // A typed name in another letter case writes over the file the game reads
-// under it, not a second file beside it; of two names that differ only in
-// case, the first in the game's listing order.
+// under it, not a second file beside it, and says so; of two names that
+// differ only in case, the first in the game's listing order.
 TEST(DataquillDialogue, ANameInAnotherCaseWritesOverTheFileTheGameReads)
 {
     TempDir dir;
     WriteFile(dir / "data" / "007.LVL", CrLf({"NORM", "1", "OLD", ""}));
     auto r = Quill(dir, Lines({"3", "data/007.lvl", "RUDI", "9", "NEW", "", "0"}));
-    EXPECT_EQ(r.out, kBanner + kMenu + kLevelHead + kAllowed + kMenu + kExit);
+    EXPECT_EQ(r.out, kBanner + kMenu + kLevelHead + OtherCaseWarning("data/007.LVL") + kAllowed +
+                         kMenu + kExit);
     EXPECT_EQ(Listing(dir / "data"), (std::vector<std::string>{"007.LVL"}));
     EXPECT_EQ(ReadFile(dir / "data" / "007.LVL"), CrLf({"RUDI", "9", "NEW", ""}));
 
     WriteFile(dir / "data" / "b.blt", "lower");
     WriteFile(dir / "data" / "B.blt", "upper");
-    Quill(dir, Lines({"2", "DATA/b.BLT", "B", "1", "1", "1", "1", "1", "1", "1", "0"}));
+    r = Quill(dir, Lines({"2", "DATA\\b.BLT", "B", "1", "1", "1", "1", "1", "1", "1", "0"}));
+    EXPECT_EQ(r.out,
+              kBanner + kMenu + kBulletDialogue + OtherCaseWarning("data/B.blt") + kMenu + kExit);
     EXPECT_EQ(ReadFile(dir / "data" / "B.blt"),
               CrLf({"B", "1", "1", "1", "1", "1", "1.000", "1.000"}));
     EXPECT_EQ(ReadFile(dir / "data" / "b.blt"), "lower");
@@ -334,7 +344,8 @@ TEST(DataquillDialogue, ALinkedFileIsWrittenThroughTheLink)
     fs::create_symlink("GRUNT.nmi", dir / "data" / "ALIAS.nmi");
     auto r = Quill(dir, Lines({"1", "data/alias.nmi", "GRUNT", "TRUE", "", "", "", "5", "P", "1",
                                "1", "2", "0"}));
-    EXPECT_EQ(r.out, kBanner + kMenu + kEnemyDialogue + kMenu + kExit);
+    EXPECT_EQ(r.out, kBanner + kMenu + kEnemyDialogue + OtherCaseWarning("data/ALIAS.nmi") + kMenu +
+                         kExit);
     EXPECT_TRUE(fs::is_symlink(dir / "data" / "ALIAS.nmi"));
     EXPECT_TRUE(fs::is_symlink(dir / "data" / "GRUNT.nmi"));
     EXPECT_EQ(ReadFile(dir / "shared" / "GRUNT.nmi"),

@@ -150,12 +150,14 @@ TEST(Shell, AScreenshotIsTheWholeClientArea)
 }
 
 // Without a display, a window that would show nowhere counts as a window
-// that could not be made, unless the user named that video driver.
+// that could not be made, unless the user named that video driver. The
+// message says in plain words why, naming the variables only when unset.
 struct NoDisplayCase
 {
     const char* name;
     std::optional<std::string> videoDriver; // SDL_VIDEODRIVER
     bool fails;
+    std::optional<std::string> x = std::nullopt; // DISPLAY
 };
 
 class NoDisplay : public ::testing::TestWithParam<NoDisplayCase>
@@ -165,7 +167,7 @@ class NoDisplay : public ::testing::TestWithParam<NoDisplayCase>
 TEST_P(NoDisplay, TheWindowFailsFatallyUnlessAnInvisibleDriverIsNamed)
 {
     GameDir g;
-    harness::ScopedEnv display("DISPLAY", std::nullopt);
+    harness::ScopedEnv display("DISPLAY", GetParam().x);
     harness::ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
     harness::ScopedEnv video("SDL_VIDEODRIVER", GetParam().videoDriver);
     harness::ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
@@ -184,11 +186,15 @@ TEST_P(NoDisplay, TheWindowFailsFatallyUnlessAnInvisibleDriverIsNamed)
     EXPECT_EQ(r.exitCode, 9) << r.err;
     EXPECT_NE(r.err.find("Fatal Error: Window Creation failed (no display: "), std::string::npos)
         << r.err;
+    const std::string why = GetParam().x ? "" : ": DISPLAY and WAYLAND_DISPLAY are unset";
+    EXPECT_NE(r.err.find(")\nNo graphical display was found" + why + ".\n"), std::string::npos)
+        << r.err;
     EXPECT_LT(ms, 2000) << "the program did not give up at once";
 }
 
 INSTANTIATE_TEST_SUITE_P(Shell, NoDisplay,
                          ::testing::Values(NoDisplayCase{"X11", "x11", true},
+                                           NoDisplayCase{"X11ServerGone", "x11", true, ":4242"},
                                            NoDisplayCase{"WhateverSdlPicks", std::nullopt, true},
                                            NoDisplayCase{"OffscreenByName", "offscreen", false}),
                          [](const auto& info) { return std::string(info.param.name); });

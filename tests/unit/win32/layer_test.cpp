@@ -251,20 +251,25 @@ TEST(Keys, ScriptKeyNames)
         EXPECT_EQ(w32::ParseKeyName(bad), -1) << bad;
 }
 
+// A character keeps the lParam of its key-down, the repeat bit included.
 TEST_F(Layer, TranslateMakesControlCharactersOnlyForUserKeys)
 {
     MSG m;
     const UINT keys[] = {VK_BACK, VK_TAB, VK_RETURN, VK_ESCAPE, 'A', VK_LEFT};
+    auto lParam = [](UINT k) { return w32::KeyLParam(k, k == VK_ESCAPE, false); };
     for (UINT k : keys)
-        w32::testing::InjectInput(hwnd, WM_KEYDOWN, k, w32::KeyLParam(k, false, false));
-    std::vector<WPARAM> chars;
+        w32::testing::InjectInput(hwnd, WM_KEYDOWN, k, lParam(k));
+    std::vector<std::pair<WPARAM, LPARAM>> chars;
     for (int i = 0; i < 10 && Pump(m); ++i) {
         if (m.message == WM_CHAR)
-            chars.push_back(m.wParam);
+            chars.push_back({m.wParam, m.lParam});
         if (m.message == WM_PAINT)
             --i;
     }
-    EXPECT_EQ(chars, (std::vector<WPARAM>{8, 9, 13, 27}));
+    EXPECT_EQ(chars, (std::vector<std::pair<WPARAM, LPARAM>>{{8, lParam(VK_BACK)},
+                                                             {9, lParam(VK_TAB)},
+                                                             {13, lParam(VK_RETURN)},
+                                                             {27, lParam(VK_ESCAPE)}}));
 }
 
 // ---------------------------------------------------------------- files
