@@ -217,7 +217,8 @@ def watch(s, path):
 
 
 def main(argv):
-    seed = int(os.environ.get("REALWINDOW_SEED", "0")) or random.SystemRandom().randrange(1, 1 << 30)
+    seed = int(os.environ.get("REALWINDOW_SEED", "0"))
+    seed = seed or random.SystemRandom().randrange(1, 1 << 30)
     print("seed %d" % seed)
     rng = random.Random(seed)
 
