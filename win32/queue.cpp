@@ -33,6 +33,7 @@ struct Pending
 struct Queue
 {
     uint64_t now = 0;
+    uint64_t lastTick = kNever; // the instant of the last tick delivered
     std::deque<MSG> posted;
     std::deque<Pending> input; // in time order
     std::vector<Timer> timers;
@@ -94,8 +95,12 @@ Ahead LookAhead()
     Ahead a{TheDisplay().Elapsed(), kNever, TheRun().NextEvent(), TheRun().TimeLimit()};
     for (const auto& t : q.timers)
         a.tick = std::min(a.tick, t.due);
-    // Input is stamped no later than an undelivered tick.
-    ToQueue sink(MainWindow(), std::max(q.now, std::min(a.real, a.tick)));
+    // Input is stamped no later than an undelivered tick, and after a tick
+    // delivered at this instant: a replay hands out the input of an instant
+    // before that instant's tick, so input that came after the tick must not
+    // share its instant.
+    const uint64_t after = std::min(q.lastTick == q.now ? q.now + 1 : q.now, a.tick);
+    ToQueue sink(MainWindow(), std::max(after, std::min(a.real, a.tick)));
     TheDisplay().Pump(sink);
     return a;
 }
@@ -183,6 +188,7 @@ Step TakeTick(MSG& out, const Ahead& a)
     Timer& t = *std::min_element(q.timers.begin(), q.timers.end(),
                                  [](const Timer& x, const Timer& y) { return x.due < y.due; });
     q.now = std::max(q.now, a.tick);
+    q.lastTick = q.now;
     const MSG tick = Make(nullptr, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), q.now);
     TheRun().Observe(Delivery::Tick, tick);
     const uint64_t period = std::max<uint32_t>(t.period, 1);
@@ -236,6 +242,7 @@ void ResetQueue()
     q.nextRegistered = 0xC000;
     q.posted.clear();
     q.input.clear();
+    q.lastTick = kNever;
     q.timers.clear();
     q.nextTimerId = 1;
     q.failSetTimer = false;

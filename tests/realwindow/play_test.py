@@ -100,17 +100,20 @@ class Session:
         self.binary = binary
         self.work = tempfile.mkdtemp()
         self.xvfb = None
+        self.wm = None
         self.game = None
         self.wid = None
         make_content(content, self.work)
 
     screen = (1024, 768)
+    server_options = ()
 
     def start_x(self):
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-noreset", "-screen", "0",
-             "%dx%dx24" % self.screen, "-nolisten", "tcp"], pass_fds=(write_fd,),
+             "%dx%dx24" % self.screen, "-nolisten", "tcp", *self.server_options],
+            pass_fds=(write_fd,),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as r:
@@ -120,6 +123,21 @@ class Session:
         os.environ["DISPLAY"] = ":" + number
         # The pointer waits off the window, so nothing is hovered or steered.
         self.xdo("mousemove", str(self.screen[0] - 4), str(self.screen[1] - 8))
+
+    def start_window_manager(self):
+        """A small window manager that knows fullscreen (its font is the
+        server's own), waited for: SDL takes a screen whose window manager has
+        not announced itself yet for one without, and may then set the focus
+        on a window the manager is still taking over, which X refuses."""
+        self.wm = subprocess.Popen(["evilwm", "-fn", "fixed"], stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while "window id" not in subprocess.run(
+                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True,
+                timeout=10).stdout:
+            if time.monotonic() > deadline:
+                raise Failure("the window manager did not start")
+            time.sleep(0.05)
 
     def xdo(self, *args):
         return subprocess.run(["xdotool", *args], capture_output=True, text=True,
@@ -178,7 +196,7 @@ class Session:
                        check=True, timeout=60, capture_output=True)
 
     def close(self):
-        for proc in (self.game, self.xvfb):
+        for proc in (self.game, self.wm, self.xvfb):
             if proc is not None and proc.poll() is None:
                 proc.kill()
                 proc.wait()

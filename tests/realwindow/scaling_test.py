@@ -60,22 +60,13 @@ class Window(play_test.Session):
 
     def start_x(self):
         super().start_x()
-        # A window manager that knows fullscreen; its font is the server's own.
-        self.wm = subprocess.Popen(["evilwm", "-fn", "fixed"], stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
+        self.start_window_manager()
         self.xdo("mousemove", *map(str, OUTSIDE))
 
     def start_game(self):
         self.trace = os.path.join(self.work, "trace%d.txt" % time.monotonic_ns())
         super().start_game("--trace", self.trace)
         self.xdo("windowfocus", self.wid)
-
-    def close(self):
-        for proc in (getattr(self, "wm", None),):
-            if proc is not None and proc.poll() is None:
-                proc.kill()
-                proc.wait()
-        super().close()
 
     def geometry(self):
         info = subprocess.run(["xwininfo", "-id", self.wid], capture_output=True, text=True,

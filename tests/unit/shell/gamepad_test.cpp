@@ -176,6 +176,17 @@ class PadGame : public ::testing::Test
             DispatchMessageA(&m);
         }
     }
+    // Runs the message loop up to and including the game's next tick.
+    void RunThroughTick()
+    {
+        MSG m;
+        while (GetMessageA(&m, nullptr, 0, 0)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+            if (m.message == WM_TIMER && m.wParam == idTimer)
+                return;
+        }
+    }
     void Tap(SDL_GameControllerButton b)
     {
         pad().Button(b, true);
@@ -349,6 +360,8 @@ TEST_F(PadRecording, ARecordingOfAPadGameReplaysExactlyWithoutAPad)
     RunFor(700);
     pad().Button(SDL_CONTROLLER_BUTTON_DPAD_UP, false);
     Tap(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
+    // Paused in the millisecond of a tick, after it: the replay pauses after that tick too.
+    RunThroughTick();
     Tap(SDL_CONTROLLER_BUTTON_START);
     RunFor(600);
     Tap(SDL_CONTROLLER_BUTTON_START);
