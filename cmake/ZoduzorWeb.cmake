@@ -1,0 +1,52 @@
+# The browser build (emcmake cmake, as scripts/web.sh runs it). The libraries
+# come as static archives from ZODUZOR_WEB_PREFIX, where scripts/web.sh builds
+# them from Debian's sources; they stand in for what pkg-config finds on the
+# desktop, under the same target names. Emscripten's own SDL ports fetch
+# their sources from the network, so none of them is used: the archives are
+# linked by path (-lSDL2_mixer would switch a port on).
+set(ZODUZOR_WEB_PREFIX "" CACHE PATH "Where scripts/web.sh installed the browser's libraries")
+set(ZODUZOR_WEB_FONTS "" CACHE PATH "Fonts packed as the browser's system fonts (/fonts)")
+if(NOT EXISTS "${ZODUZOR_WEB_PREFIX}/lib/libSDL2.a")
+    message(FATAL_ERROR "No libraries for the browser in '${ZODUZOR_WEB_PREFIX}': "
+        "scripts/web.sh builds them and names the folder with -DZODUZOR_WEB_PREFIX")
+endif()
+
+add_library(PkgConfig::SDL2 INTERFACE IMPORTED)
+target_include_directories(PkgConfig::SDL2 INTERFACE
+    ${ZODUZOR_WEB_PREFIX}/include ${ZODUZOR_WEB_PREFIX}/include/SDL2)
+foreach(lib SDL2_ttf freetype SDL2_image SDL2_mixer SDL2)
+    target_link_libraries(PkgConfig::SDL2 INTERFACE ${ZODUZOR_WEB_PREFIX}/lib/lib${lib}.a)
+endforeach()
+# SDL's audio resumes the browser's sound on the first gesture through these.
+target_link_options(PkgConfig::SDL2 INTERFACE
+    "SHELL:-s DEFAULT_LIBRARY_FUNCS_TO_INCLUDE=['$autoResumeAudioContext','$dynCall']")
+
+# Fonts are packed files (web/platform/system_fonts_web.cpp), not fontconfig.
+add_library(PkgConfig::FONTCONFIG INTERFACE IMPORTED)
+
+# Called once the targets exist (deferred to the end of the top-level file).
+function(zoduzor_web_program)
+    get_target_property(rastrum_sources rastrum SOURCES)
+    list(FILTER rastrum_sources EXCLUDE REGEX "system_fonts\\.cpp$")
+    set_property(TARGET rastrum PROPERTY SOURCES ${rastrum_sources}
+        ${PROJECT_SOURCE_DIR}/web/platform/system_fonts_web.cpp)
+    target_include_directories(rastrum PRIVATE ${PROJECT_SOURCE_DIR}/rastrum)
+
+    # The blocking message loop yields to the browser wherever SDL waits
+    # (Asyncify); the content is packed into zoduzor.data, loaded at start.
+    set(content ${PROJECT_SOURCE_DIR}/game)
+    target_link_options(zoduzor PRIVATE
+        "SHELL:-s ASYNCIFY=1" "SHELL:-s ASYNCIFY_STACK_SIZE=131072"
+        "SHELL:-s ALLOW_MEMORY_GROWTH=1" "SHELL:-s INITIAL_MEMORY=67108864"
+        "SHELL:-s ENVIRONMENT=web" "SHELL:-s FORCE_FILESYSTEM=1" "SHELL:-s EXIT_RUNTIME=1"
+        "SHELL:-s EXPORTED_RUNTIME_METHODS=['FS','ENV']" -lidbfs.js
+        "SHELL:--preload-file ${content}/data@/game/data"
+        "SHELL:--preload-file ${content}/res@/game/res")
+    if(ZODUZOR_WEB_FONTS)
+        target_link_options(zoduzor PRIVATE "SHELL:--preload-file ${ZODUZOR_WEB_FONTS}@/fonts")
+    endif()
+    # Packing happens at link time: a changed content file links again.
+    file(GLOB_RECURSE content_files CONFIGURE_DEPENDS ${content}/data/* ${content}/res/*)
+    set_property(TARGET zoduzor APPEND PROPERTY LINK_DEPENDS ${content_files})
+endfunction()
+cmake_language(DEFER CALL zoduzor_web_program)

@@ -1,0 +1,194 @@
+// The web build in Debian's headless Chromium: the page loads, the main menu
+// shows exactly what the desktop game paints headless, keys reach the options
+// and back, and a game plays. Run by tests/web/run.sh (node --test).
+'use strict';
+
+const { test, before, after } = require('node:test');
+const assert = require('node:assert');
+const { execFileSync } = require('node:child_process');
+const fs = require('node:fs');
+const http = require('node:http');
+const os = require('node:os');
+const path = require('node:path');
+const { chromium } = require('playwright-core');
+
+const www = process.env.ZODUZOR_WEB_WWW;
+const desktop = process.env.ZODUZOR_DESKTOP_BINARY;
+const content = process.env.ZODUZOR_CONTENT;
+const browserPath = process.env.ZODUZOR_CHROMIUM;
+
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'zoduzor-web-'));
+let server, context, page, url;
+const pageErrors = [];
+
+// The desktop game's headless pictures of the same screens, as references.
+function desktopShots() {
+    const dir = path.join(work, 'desktop');
+    fs.mkdirSync(dir);
+    for (const sub of ['data', 'res']) {
+        fs.cpSync(path.join(content, sub), path.join(dir, sub), { recursive: true });
+    }
+    fs.writeFileSync(path.join(dir, 'shots.script'), [
+        '1000 screenshot menu.png',
+        '+100 press VK_DOWN', '+100 press VK_DOWN', '+100 press VK_RETURN',
+        '+1000 screenshot options.png',
+        '+100 press VK_ESCAPE',
+        '+1000 screenshot back.png',
+        '+100 quit', ''].join('\n'));
+    execFileSync(desktop, ['--dir', dir, '--headless', '--script', 'shots.script'],
+        { stdio: 'inherit', timeout: 60000 });
+    const shot = (name) => fs.readFileSync(path.join(dir, name)).toString('base64');
+    return { menu: shot('menu.png'), options: shot('options.png'), back: shot('back.png') };
+}
+
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
+    '.wasm': 'application/wasm', '.data': 'application/octet-stream' };
+
+function serve() {
+    return new Promise((resolve) => {
+        const s = http.createServer((req, res) => {
+            const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+            const file = path.join(www, name === '/' ? 'index.html' : path.normalize(name));
+            if (!file.startsWith(www) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+                res.writeHead(404).end();
+                return;
+            }
+            res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+            fs.createReadStream(file).pipe(res);
+        });
+        s.listen(0, '127.0.0.1', () => resolve(s));
+    });
+}
+
+// How many pixels of the game's canvas differ from a PNG (given in base64)
+// by more than a little in any channel; -1 while the canvas has no picture.
+async function differing(png) {
+    return page.evaluate(async (b64) => {
+        const canvas = document.getElementById('canvas');
+        if (canvas.width !== 800 || canvas.height !== 700) return -1;
+        const bytes = Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
+        const ref = await createImageBitmap(new Blob([bytes], { type: 'image/png' }));
+        const read = (source) => {
+            const c = new OffscreenCanvas(800, 700);
+            const g = c.getContext('2d');
+            g.drawImage(source, 0, 0);
+            return g.getImageData(0, 0, 800, 700).data;
+        };
+        const a = read(ref), b = read(canvas);
+        let count = 0;
+        for (let i = 0; i < a.length; i += 4) {
+            if (Math.abs(a[i] - b[i]) > 8 || Math.abs(a[i + 1] - b[i + 1]) > 8 ||
+                Math.abs(a[i + 2] - b[i + 2]) > 8) {
+                count++;
+            }
+        }
+        return count;
+    }, png);
+}
+
+// Waits until the canvas shows the picture (none or a few pixels off).
+async function waitForPicture(png, what, timeoutMs = 30000) {
+    const end = Date.now() + timeoutMs;
+    let last = -1;
+    while (Date.now() < end) {
+        last = await differing(png);
+        if (last >= 0 && last <= 800 * 700 / 1000) return last;
+        await page.waitForTimeout(100);
+    }
+    await page.screenshot({ path: path.join(work, `${what}-failed.png`) });
+    assert.fail(`the page never showed the ${what} (${last} pixels differ; see ${work})`);
+}
+
+// Processor time (ms) used so far by every process of the browser.
+function browserCpuMs() {
+    const tick = 1000 / Number(execFileSync('getconf', ['CLK_TCK']).toString());
+    let total = 0;
+    for (const pid of fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p))) {
+        try {
+            if (!fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes(work)) continue;
+            const fields = fs.readFileSync(`/proc/${pid}/stat`, 'utf8').split(') ')[1].split(' ');
+            total += (Number(fields[11]) + Number(fields[12])) * tick;
+        } catch {
+            // gone meanwhile
+        }
+    }
+    return total;
+}
+
+async function cpuShare(ms) {
+    const before = browserCpuMs();
+    await page.waitForTimeout(ms);
+    return (browserCpuMs() - before) / ms;
+}
+
+let shots;
+
+before(async () => {
+    shots = desktopShots();
+    server = await serve();
+    url = `http://127.0.0.1:${server.address().port}/`;
+    context = await chromium.launchPersistentContext(path.join(work, 'profile'), {
+        executablePath: browserPath,
+        headless: true,
+        viewport: { width: 1000, height: 900 },
+        args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+            '--disable-background-networking', '--disable-component-update', '--disable-sync',
+            '--autoplay-policy=user-gesture-required'],
+    });
+    page = context.pages()[0] || await context.newPage();
+    page.on('pageerror', (e) => pageErrors.push(String(e)));
+    page.on('console', (m) => m.type() === 'error' && console.log(`page: ${m.text()}`));
+});
+
+after(async () => {
+    if (context) await context.close();
+    if (server) server.close();
+    if (!process.exitCode) fs.rmSync(work, { recursive: true, force: true });
+});
+
+test('the page loads the game and shows the main menu as the desktop paints it', async () => {
+    const start = Date.now();
+    await page.goto(url);
+    await page.waitForSelector('#canvas.ready', { timeout: 60000 });
+    const off = await waitForPicture(shots.menu, 'main menu', 60000);
+    console.log(`time to the menu: ${Date.now() - start} ms; ${off} pixels differ from the desktop's`);
+    assert.strictEqual(await page.isHidden('#loading'), true, 'the loading bar stays');
+    // The picture keeps the game's shape at any size of the window.
+    for (const size of [{ width: 640, height: 900 }, { width: 1600, height: 500 }]) {
+        await page.setViewportSize(size);
+        const box = await page.locator('#canvas').boundingBox();
+        assert.ok(Math.abs(box.width / box.height - 8 / 7) < 0.01, `shape ${box.width} x ${box.height}`);
+        assert.ok(box.width <= size.width && box.y + box.height <= size.height, 'the picture fits');
+    }
+    await page.setViewportSize({ width: 1000, height: 900 });
+    assert.deepStrictEqual(pageErrors, []);
+});
+
+test('keys reach the options and lead back, and the first key lets sound start', async () => {
+    assert.strictEqual(await page.isVisible('#hint'), true, 'no sound hint before a gesture');
+    await page.keyboard.press('ArrowDown');
+    await page.keyboard.press('ArrowDown');
+    await page.keyboard.press('Enter');
+    await waitForPicture(shots.options, 'options');
+    await page.waitForSelector('#hint', { state: 'hidden', timeout: 5000 });
+    await page.keyboard.press('Escape');
+    await waitForPicture(shots.back, 'main menu after the options');
+    assert.deepStrictEqual(pageErrors, []);
+});
+
+test('a game plays: the picture moves on by itself', async () => {
+    const idle = await cpuShare(3000);
+    await page.keyboard.press('ArrowUp');
+    await page.keyboard.press('ArrowUp');
+    await page.keyboard.press('Enter');
+    await page.waitForTimeout(3000); // past the level's announcement
+    const grab = () => page.evaluate(() => document.getElementById('canvas').toDataURL());
+    const first = await grab();
+    await page.keyboard.down('Space');
+    const playing = await cpuShare(5000);
+    await page.keyboard.up('Space');
+    assert.notStrictEqual(await grab(), first, 'the play screen stands still');
+    console.log(`browser CPU: idle menu ${(idle * 100).toFixed(1)} % of a core, ` +
+        `a game in play ${(playing * 100).toFixed(1)} %`);
+    assert.deepStrictEqual(pageErrors, []);
+});
