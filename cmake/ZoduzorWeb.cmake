@@ -11,18 +11,27 @@ if(NOT EXISTS "${ZODUZOR_WEB_PREFIX}/lib/libSDL2.a")
         "scripts/web.sh builds them and names the folder with -DZODUZOR_WEB_PREFIX")
 endif()
 
-add_library(PkgConfig::SDL2 INTERFACE IMPORTED)
-target_include_directories(PkgConfig::SDL2 INTERFACE
+# Not imported, so the headers come before Emscripten's own (SDL 1) <SDL.h>.
+add_library(zoduzor_web_sdl INTERFACE)
+add_library(PkgConfig::SDL2 ALIAS zoduzor_web_sdl)
+target_include_directories(zoduzor_web_sdl INTERFACE
     ${ZODUZOR_WEB_PREFIX}/include ${ZODUZOR_WEB_PREFIX}/include/SDL2)
 foreach(lib SDL2_ttf freetype SDL2_image SDL2_mixer SDL2)
-    target_link_libraries(PkgConfig::SDL2 INTERFACE ${ZODUZOR_WEB_PREFIX}/lib/lib${lib}.a)
+    target_link_libraries(zoduzor_web_sdl INTERFACE ${ZODUZOR_WEB_PREFIX}/lib/lib${lib}.a)
 endforeach()
-# SDL's audio resumes the browser's sound on the first gesture through these.
-target_link_options(PkgConfig::SDL2 INTERFACE
-    "SHELL:-s DEFAULT_LIBRARY_FUNCS_TO_INCLUDE=['$autoResumeAudioContext','$dynCall']")
+# SDL's audio resumes the browser's sound on the first gesture through these
+# (named in a file: a $ does not pass CMake's link scripts unharmed).
+file(WRITE ${PROJECT_BINARY_DIR}/web_library_funcs.json
+    "[\"$autoResumeAudioContext\", \"$dynCall\"]\n")
+target_link_options(zoduzor_web_sdl INTERFACE
+    "SHELL:-s DEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${PROJECT_BINARY_DIR}/web_library_funcs.json")
 
 # Fonts are packed files (web/platform/system_fonts_web.cpp), not fontconfig.
-add_library(PkgConfig::FONTCONFIG INTERFACE IMPORTED)
+add_library(zoduzor_web_fontconfig INTERFACE)
+add_library(PkgConfig::FONTCONFIG ALIAS zoduzor_web_fontconfig)
+
+# What the C++ library of this Emscripten lacks (from_chars of floats).
+include_directories(BEFORE ${PROJECT_SOURCE_DIR}/web/platform/include)
 
 # Called once the targets exist (deferred to the end of the top-level file).
 function(zoduzor_web_program)
