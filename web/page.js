@@ -33,13 +33,11 @@ function fit() {
 }
 
 // SDL sizes the canvas to the window it makes (after a 1 x 1 probe of the
-// page's own sizing); the page scales it only from then on, so the game
+// page's own sizing: a canvas the page sizes would become a window that
+// follows the page); the page scales it only from then on, so the game
 // keeps drawing 800 x 700 and the browser does the scaling.
-let probed = false;
 new MutationObserver(() => {
-    if (canvas.width === 1 && canvas.height === 1) {
-        probed = true;
-    } else if (probed && !canvas.classList.contains('ready')) {
+    if ((canvas.width !== 1 || canvas.height !== 1) && !canvas.classList.contains('ready')) {
         canvas.classList.add('ready');
         loading.hidden = true;
         fit();
