@@ -42,9 +42,14 @@ function(zoduzor_web_program)
     target_include_directories(rastrum PRIVATE ${PROJECT_SOURCE_DIR}/rastrum)
 
     # The blocking message loop yields to the browser wherever SDL waits
-    # (Asyncify); the content is packed into zoduzor.data, loaded at start.
+    # (Asyncify), in one sleep that input ends (sdl_wait_web.cpp); the content
+    # is packed into zoduzor.data, loaded at start.
+    target_sources(zoduzor PRIVATE ${PROJECT_SOURCE_DIR}/web/platform/sdl_wait_web.cpp)
+    target_link_libraries(zoduzor PRIVATE PkgConfig::SDL2)
     set(content ${PROJECT_SOURCE_DIR}/game)
     target_link_options(zoduzor PRIVATE
+        -Wl,--wrap=SDL_WaitEvent -Wl,--wrap=SDL_WaitEventTimeout
+        "SHELL:-s ASYNCIFY_IMPORTS=[zoduzor_wait_for_input]"
         "SHELL:-s ASYNCIFY=1" "SHELL:-s ASYNCIFY_STACK_SIZE=131072"
         "SHELL:-s ALLOW_MEMORY_GROWTH=1" "SHELL:-s INITIAL_MEMORY=67108864"
         "SHELL:-s ENVIRONMENT=web" "SHELL:-s FORCE_FILESYSTEM=1" "SHELL:-s EXIT_RUNTIME=1"
