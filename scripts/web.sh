@@ -132,7 +132,7 @@ fi
 emcmake cmake -S "$root" -B "$game" -DCMAKE_BUILD_TYPE=Release -DZODUZOR_WERROR=ON \
     -DZODUZOR_TESTS=OFF -DZODUZOR_BENCH=OFF -DZODUZOR_WEB_PREFIX="$prefix" \
     -DZODUZOR_WEB_FONTS="$fonts" -Dnlohmann_json_DIR="$prefix/share/cmake/nlohmann_json" \
-    "${launcher[@]}" >/dev/null
+    -Wno-dev "${launcher[@]}" >/dev/null
 cmake --build "$game" --target zoduzor -j"$jobs"
 
 www="$out/www"

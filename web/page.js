@@ -85,6 +85,19 @@ function watchSound() {
     setTimeout(watchSound, 250);
 }
 
+// Copies what the game wrote in its folder to IndexedDB (only what changed).
+let saving = false;
+function savePlayerFiles() {
+    if (saving || !window.Module || !Module.FS) return;
+    saving = true;
+    Module.FS.syncfs(false, (err) => {
+        saving = false;
+        if (err) console.error(`The game's files could not be saved: ${err}`);
+    });
+}
+window.addEventListener('pagehide', savePlayerFiles);
+document.addEventListener('visibilitychange', savePlayerFiles);
+
 if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
     showProblem('This browser cannot run WebAssembly, which the game needs.\n' +
         'Any current Firefox, Chrome, Edge or Safari can (WebAssembly may be switched off here).');
@@ -93,8 +106,18 @@ if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'funct
         canvas,
         arguments: [],
         preRun: [() => {
-            // The content packed with the page.
+            // The content packed with the page; the player's own folder
+            // ($XDG_DATA_HOME/zoduzor) kept in the browser's IndexedDB.
             Module.ENV.ZODUZOR_DIR = '/game';
+            Module.ENV.XDG_DATA_HOME = '/player';
+            const FS = Module.FS;
+            FS.mkdir('/player');
+            FS.mount(FS.filesystems.IDBFS, {}, '/player');
+            Module.addRunDependency('player-files');
+            FS.syncfs(true, (err) => {
+                if (err) console.error(`The saved files could not be read: ${err}`);
+                Module.removeRunDependency('player-files');
+            });
         }],
         print: (text) => console.log(text),
         printErr: (text) => console.error(text),
@@ -109,8 +132,12 @@ if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'funct
             }
         },
         onRuntimeInitialized: () => {
+            // A content folder that cannot be written sends the player's
+            // files to the player's own folder.
+            Module.FS.chmod('/game', 0o555);
             statusText.textContent = 'Starting…';
             watchSound();
+            setInterval(savePlayerFiles, 1000);
         },
         onAbort: (what) => showProblem(`The game stopped: ${what}\nReload the page to play again.`),
         onExit: (code) => showProblem(code === 0

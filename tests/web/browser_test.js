@@ -1,6 +1,6 @@
 // The web build in Debian's headless Chromium: the page loads, the main menu
 // shows exactly what the desktop game paints headless, keys reach the options
-// and back, and a game plays. Run by tests/web/run.sh (node --test).
+// and back, a changed option survives a reload, and a game plays. Run by tests/web/run.sh (node --test).
 'use strict';
 
 const { test, before, after } = require('node:test');
@@ -28,17 +28,31 @@ function desktopShots() {
     for (const sub of ['data', 'res']) {
         fs.cpSync(path.join(content, sub), path.join(dir, sub), { recursive: true });
     }
+    // The options, the theme one step on, back through Return (which writes
+    // the settings), the options opened again, and a game begun.
+    const toReturn = ['+100 press VK_DOWN', '+100 press VK_DOWN', '+100 press VK_DOWN',
+        '+100 press VK_DOWN', '+100 press VK_RETURN'];
     fs.writeFileSync(path.join(dir, 'shots.script'), [
         '1000 screenshot menu.png',
         '+100 press VK_DOWN', '+100 press VK_DOWN', '+100 press VK_RETURN',
         '+1000 screenshot options.png',
-        '+100 press VK_ESCAPE',
+        '+100 press VK_RIGHT',
+        '+1000 screenshot changed.png',
+        ...toReturn,
         '+1000 screenshot back.png',
+        '+100 press VK_DOWN', '+100 press VK_DOWN', '+100 press VK_RETURN',
+        '+1000 screenshot reopened.png',
+        ...toReturn,
+        '+500 press VK_RETURN',
+        '+1000 screenshot playing.png',
         '+100 quit', ''].join('\n'));
     execFileSync(desktop, ['--dir', dir, '--headless', '--script', 'shots.script'],
         { stdio: 'inherit', timeout: 60000 });
-    const shot = (name) => fs.readFileSync(path.join(dir, name)).toString('base64');
-    return { menu: shot('menu.png'), options: shot('options.png'), back: shot('back.png') };
+    const shots = {};
+    for (const name of ['menu', 'options', 'changed', 'back', 'reopened', 'playing']) {
+        shots[name] = fs.readFileSync(path.join(dir, `${name}.png`)).toString('base64');
+    }
+    return shots;
 }
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
@@ -61,9 +75,10 @@ function serve() {
 }
 
 // How many pixels of the game's canvas differ from a PNG (given in base64)
-// by more than a little in any channel; -1 while the canvas has no picture.
-async function differing(png) {
-    return page.evaluate(async (b64) => {
+// by more than a little in any channel, in the columns left of `width`; -1
+// while the canvas has no picture.
+async function differing(png, width = 800) {
+    return page.evaluate(async ([b64, width]) => {
         const canvas = document.getElementById('canvas');
         if (canvas.width !== 800 || canvas.height !== 700) return -1;
         const bytes = Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
@@ -77,21 +92,22 @@ async function differing(png) {
         const a = read(ref), b = read(canvas);
         let count = 0;
         for (let i = 0; i < a.length; i += 4) {
+            if ((i / 4) % 800 >= width) continue;
             if (Math.abs(a[i] - b[i]) > 8 || Math.abs(a[i + 1] - b[i + 1]) > 8 ||
                 Math.abs(a[i + 2] - b[i + 2]) > 8) {
                 count++;
             }
         }
         return count;
-    }, png);
+    }, [png, width]);
 }
 
 // Waits until the canvas shows the picture (none or a few pixels off).
-async function waitForPicture(png, what, timeoutMs = 30000) {
+async function waitForPicture(png, what, timeoutMs = 30000, width = 800) {
     const end = Date.now() + timeoutMs;
     let last = -1;
     while (Date.now() < end) {
-        last = await differing(png);
+        last = await differing(png, width);
         if (last >= 0 && last <= 800 * 700 / 1000) return last;
         await page.waitForTimeout(100);
     }
@@ -130,6 +146,14 @@ async function cpuShare(ms) {
     const before = browserCpuMs();
     await page.waitForTimeout(ms);
     return (browserCpuMs() - before) / ms;
+}
+
+// From the options' first row through their Return button to the main menu.
+async function leaveOptions() {
+    for (const key of ['ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'Enter']) {
+        await page.keyboard.press(key);
+    }
+    await waitForPicture(shots.back, 'main menu after the options');
 }
 
 let shots;
@@ -187,17 +211,31 @@ test('keys reach the options and lead back, and the first key lets sound start',
     await waitForPicture(shots.options, 'options');
     await page.waitForSelector('#hint', { state: 'hidden', timeout: 5000 });
     assert.strictEqual(await sound(), 'running');
-    await page.keyboard.press('Escape');
-    await waitForPicture(shots.back, 'main menu after the options');
+    await page.keyboard.press('ArrowRight');
+    await waitForPicture(shots.changed, 'options with the theme changed');
+    await leaveOptions();
+    assert.deepStrictEqual(pageErrors, []);
+});
+
+test('a changed option survives a reload of the page', async () => {
+    await page.waitForTimeout(1500); // the page saves what changed every second
+    await page.reload();
+    await page.waitForSelector('#canvas.ready', { timeout: 60000 });
+    await waitForPicture(shots.menu, 'main menu after the reload', 60000);
+    for (const key of ['ArrowDown', 'ArrowDown', 'Enter']) {
+        await page.keyboard.press(key);
+    }
+    await waitForPicture(shots.reopened, 'options with the changed theme kept');
+    await leaveOptions();
     assert.deepStrictEqual(pageErrors, []);
 });
 
 test('a game plays: the picture moves on by itself', async () => {
     const idle = await cpuShare(3000);
-    await page.keyboard.press('ArrowUp');
-    await page.keyboard.press('ArrowUp');
     await page.keyboard.press('Enter');
-    await page.waitForTimeout(3000); // past the level's announcement
+    // The panel left of the play field, as the desktop shows it at the start.
+    await waitForPicture(shots.playing, 'play screen', 30000, 195);
+    await page.waitForTimeout(2000); // past the level's announcement
     const grab = () => page.evaluate(() => document.getElementById('canvas').toDataURL());
     const first = await grab();
     await page.keyboard.down('Space');
