@@ -246,3 +246,18 @@ test('a game plays: the picture moves on by itself', async () => {
         `a game in play ${(playing * 100).toFixed(1)} %`);
     assert.deepStrictEqual(pageErrors, []);
 });
+
+test('a browser without WebAssembly gets a message and loads nothing of the game', async () => {
+    const other = await context.newPage();
+    await other.addInitScript(() => {
+        delete globalThis.WebAssembly;
+    });
+    const requested = [];
+    other.on('request', (r) => requested.push(new URL(r.url()).pathname));
+    await other.goto(url);
+    await other.waitForSelector('#problem', { timeout: 10000 });
+    assert.match(await other.textContent('#problem'), /cannot run WebAssembly/);
+    assert.strictEqual(await other.isHidden('#loading'), true);
+    assert.deepStrictEqual(requested.filter((p) => p.startsWith('/zoduzor.')), []);
+    await other.close();
+});
