@@ -1,11 +1,9 @@
-// Text drawing: fonts found in the resource tree or through fontconfig,
+// Text drawing: fonts found in the resource tree or among the system's fonts,
 // opened once per (file, size), and a bounded cache of rendered texts.
 #include "text.h"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_ttf.h>
-#include <fontconfig/fontconfig.h>
-#include <strings.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -51,15 +49,7 @@ struct TextState
         faceFiles.clear();
     }
 
-    bool fontconfigUsed = false;
-
-    ~TextState()
-    {
-        Release();
-        if (fontconfigUsed) {
-            FcFini(); // gives back fontconfig's caches at exit
-        }
-    }
+    ~TextState() { Release(); }
 };
 
 TextState& State()
@@ -74,42 +64,6 @@ bool FileExists(const std::string& path)
     return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
-// Asks fontconfig for a face. With exact set, only a font whose family is the
-// name itself counts (fontconfig otherwise always answers with something).
-std::string FontconfigFile(const std::string& family, bool exact)
-{
-    if (!FcInit()) {
-        return "";
-    }
-    State().fontconfigUsed = true;
-    std::string file;
-    FcPattern* pattern = FcPatternCreate();
-    if (pattern == nullptr) {
-        return "";
-    }
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    if (match != nullptr) {
-        bool familyMatches = !exact;
-        FcChar8* name = nullptr;
-        for (int i = 0;
-             !familyMatches && FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch;
-             ++i) {
-            familyMatches = strcasecmp(reinterpret_cast<const char*>(name), family.c_str()) == 0;
-        }
-        FcChar8* path = nullptr;
-        if (familyMatches && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
-            file = reinterpret_cast<const char*>(path);
-        }
-        FcPatternDestroy(match);
-    }
-    FcPatternDestroy(pattern);
-    return FileExists(file) ? file : "";
-}
-
 std::string FindFontFile(const std::string& face)
 {
     if (!face.empty()) {
@@ -120,14 +74,14 @@ std::string FindFontFile(const std::string& face)
                 return path;
             }
         }
-        if (std::string file = FontconfigFile(face, true); !file.empty()) {
+        if (std::string file = SystemFontFile(face, true); !file.empty()) {
             return file;
         }
     }
-    if (std::string file = FontconfigFile(kStandInFace, true); !file.empty()) {
+    if (std::string file = SystemFontFile(kStandInFace, true); !file.empty()) {
         return file;
     }
-    return FontconfigFile(kAnySans, false);
+    return SystemFontFile(kAnySans, false);
 }
 
 bool EnsureTtf()

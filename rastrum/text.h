@@ -41,6 +41,12 @@ void ClearTextCache();
 // Closes all fonts and releases the caches (library shutdown).
 void ShutdownText();
 
+// The file of an installed font of the family ("" when there is none). With
+// exact set, only a font of that very family counts, else the best match.
+// The desktop asks fontconfig (system_fonts.cpp); a browser build brings its
+// own lookup over the fonts packed with it.
+std::string SystemFontFile(const std::string& family, bool exact);
+
 // The font file chosen for a face ("" when there is none at all).
 std::string FontFileFor(const std::string& face);
 

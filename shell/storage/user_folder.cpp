@@ -25,7 +25,8 @@ bool MakeFolders(const fs::path& dir)
     fs::path sofar;
     for (const fs::path& part : dir) {
         sofar /= part;
-        if (::mkdir(sofar.c_str(), 0700) != 0 && errno != EEXIST)
+        // An existing folder is fine whatever mkdir says ("/" gives EINVAL in a browser).
+        if (::mkdir(sofar.c_str(), 0700) != 0 && errno != EEXIST && !fs::is_directory(sofar))
             return false;
     }
     return fs::is_directory(dir);
