@@ -303,8 +303,8 @@ BOOL TranslateMessage(const MSG* msg)
     const int c = w32::TranslatedChar(static_cast<UINT>(msg->wParam));
     if (!c)
         return FALSE;
-    const MSG made = w32::detail::Make(msg->hwnd, WM_CHAR, static_cast<WPARAM>(c),
-                                       msg->lParam, Q().now);
+    const MSG made =
+        w32::detail::Make(msg->hwnd, WM_CHAR, static_cast<WPARAM>(c), msg->lParam, Q().now);
     Q().posted.push_back(made);
     w32::detail::TheRun().Observe(w32::detail::Delivery::Character, made);
     return TRUE;
