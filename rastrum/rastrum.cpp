@@ -36,6 +36,8 @@ struct Library
     // images[n - 1] is slot n; only as long as the highest slot loaded.
     std::vector<Image> images;
     std::vector<uint32_t> buffer;
+    std::vector<uint32_t> aside; // the other buffer of Rastrum_DrawAside
+    bool drawingAside = false;
     int32_t bufferWidth = 0;
     int32_t bufferHeight = 0;
     bool imageReady = false;
@@ -339,8 +341,30 @@ void FreeBuffer()
     Library& lib = Lib();
     lib.buffer.clear();
     lib.buffer.shrink_to_fit();
+    lib.aside.clear();
+    lib.aside.shrink_to_fit();
+    lib.drawingAside = false;
     lib.bufferWidth = 0;
     lib.bufferHeight = 0;
+}
+
+void Rastrum_DrawAside(int32_t aside)
+{
+    Library& lib = Lib();
+    const bool want = aside != 0;
+    if (want == lib.drawingAside || (want && !HasBuffer())) {
+        return;
+    }
+    try {
+        if (want) {
+            lib.aside.resize(lib.buffer.size(), 0xFF000000u);
+        }
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    // The two buffers trade places: no pixel is copied.
+    std::swap(lib.buffer, lib.aside);
+    lib.drawingAside = want;
 }
 
 const uint32_t* Rastrum_BufferPixels(int32_t* width, int32_t* height)

@@ -46,6 +46,12 @@ RASTRUM_API void DrawText(const char* text, const char* fontFace, int32_t fontSi
 // RastrumPresentTarget) in one step.
 RASTRUM_API void DrawBufferOnScreen(void* deviceContext);
 
+// 1: drawing goes to a second buffer of the same size, 0: back to the
+// buffer, whose pixels stay as they were. A picture drawn aside is read
+// with Rastrum_BufferPixels while drawing aside, and its pixels hold until
+// the next drawing aside or a new buffer.
+RASTRUM_API void Rastrum_DrawAside(int32_t aside);
+
 RASTRUM_API void FreeGraphics();
 RASTRUM_API void FreeBuffer();
 

@@ -1,6 +1,7 @@
 // The message trace, the state dump and the state hash of the run modes.
 #include "runmode.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include "common.h"
 #include "game.h"
 #include "keySettings.h"
+#include "rastrum.h"
 #include "shell.h"
 
 namespace {
@@ -189,6 +191,21 @@ w32::PadContext PadContextNow()
     if (OperationMode == opModeGAME && !isGameOver)
         now.screen = isPaused ? w32::PadScreen::Paused : w32::PadScreen::Play;
     return now;
+}
+
+const uint32_t* PictureBetweenTicks(double sinceTick)
+{
+    if (OperationMode != opModeGAME) {
+        return nullptr;
+    }
+    // Drawn aside: the buffer keeps the picture of the last paint.
+    Rastrum_DrawAside(1);
+    DrawPlayScreen(std::clamp(sinceTick, 0.0, 1.0));
+    int32_t w = 0;
+    int32_t h = 0;
+    const uint32_t* pixels = Rastrum_BufferPixels(&w, &h);
+    Rastrum_DrawAside(0);
+    return w == 800 && h == 700 ? pixels : nullptr;
 }
 
 void TraceMessageBox(const char* caption, const char* text)

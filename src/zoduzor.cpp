@@ -277,6 +277,7 @@ int main(int argc, char** argv)
     w32::SetHashHook(StateHash);
     w32::SetPlayingHook([] { return OperationMode == opModeGAME; });
     w32::SetPadHook(PadContextNow);
+    w32::SetBetweenTicksHook(PictureBetweenTicks);
     InitModules();
 
     RegisterWndClass(wc);

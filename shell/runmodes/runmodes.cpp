@@ -9,6 +9,7 @@
 
 #include "host_api.h"
 #include "run.h"
+#include "window/motion.h"
 
 namespace w32::detail {
 
@@ -195,6 +196,7 @@ void RunMode::Observe(Delivery what, const MSG& msg)
         break;
     case Delivery::Tick:
         RecordChecks(Instant(), true);
+        NoteTick(msg.wParam, Instant());
         break;
     case Delivery::Character:
         RecordLine(Instant(), "char " + std::to_string(msg.wParam));

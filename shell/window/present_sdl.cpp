@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -91,6 +92,8 @@ Presenter::Presenter(SDL_Window* window)
 
 Presenter::~Presenter()
 {
+    if (large_)
+        SDL_DestroyTexture(large_);
     if (texture_)
         SDL_DestroyTexture(texture_);
     if (renderer_)
@@ -104,21 +107,67 @@ void Presenter::Upload(const uint32_t* frame, Rows rows)
     const SDL_Rect r{0, rows.first, kClientW, rows.last - rows.first};
     SDL_UpdateTexture(texture_, &r, frame + static_cast<ptrdiff_t>(rows.first) * kClientW,
                       kClientW * 4);
+    largeStale_ = true;
 }
 
-void Presenter::Show(bool sharp, const Indication& indication)
+void Presenter::SetVsync(bool on)
+{
+    // SDL's software renderer has no refresh to keep step with.
+    if (renderer_ && !software_)
+        SDL_RenderSetVSync(renderer_, on ? 1 : 0);
+}
+
+void Presenter::ScaleMode(SDL_ScaleMode mode)
+{
+    if (mode != scaleMode_) {
+        scaleMode_ = mode;
+        SDL_SetTextureScaleMode(texture_, mode);
+    }
+}
+
+SDL_Texture* Presenter::Enlarged(int scale)
+{
+    // Four times is as far as it goes: beyond, the filter enlarges the rest.
+    scale = std::min(scale, 4);
+    if (scale != largeScale_) {
+        if (large_)
+            SDL_DestroyTexture(large_);
+        large_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET,
+                                   kClientW * scale, kClientH * scale);
+        largeScale_ = large_ ? scale : 0;
+        if (!large_)
+            return nullptr;
+        SDL_SetTextureBlendMode(large_, SDL_BLENDMODE_NONE);
+        SDL_SetTextureScaleMode(large_, SDL_ScaleModeLinear);
+        largeStale_ = true;
+    }
+    if (largeStale_) {
+        if (SDL_SetRenderTarget(renderer_, large_) != 0)
+            return nullptr;
+        ScaleMode(SDL_ScaleModeNearest);
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        SDL_SetRenderTarget(renderer_, nullptr);
+        largeStale_ = false;
+    }
+    return large_;
+}
+
+void Presenter::Show(Scaling scaling, const Indication& indication)
 {
     if (!texture_)
         return;
     int w = 0, h = 0;
     SDL_GetRendererOutputSize(renderer_, &w, &h);
-    const FrameBox box = PlaceFrame(w, h, sharp);
-    // Whole-number scales are drawn without filtering; any other scale is smoothed.
+    const FrameBox box = PlaceFrame(w, h, scaling == Scaling::Sharp);
+    // Whole-number scales are drawn without filtering; any other scale is
+    // smoothed, crisply from the frame enlarged a whole number of times.
     const bool whole = box.w % kClientW == 0 && box.h % kClientH == 0;
-    const SDL_ScaleMode mode = sharp && whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear;
-    if (mode != scaleMode_) {
-        scaleMode_ = mode;
-        SDL_SetTextureScaleMode(texture_, mode);
+    SDL_Texture* source = nullptr;
+    if (scaling == Scaling::Crisp && CrispScale(box) > 1)
+        source = Enlarged(CrispScale(box));
+    if (!source) {
+        source = texture_;
+        ScaleMode(scaling != Scaling::Smooth && whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
     }
     // The software renderer's window keeps its pixels: the bars need drawing
     // only when the frame moved, the window lost them or an indication
@@ -129,7 +178,7 @@ void Presenter::Show(bool sharp, const Indication& indication)
         lastBox_ = box;
     }
     const SDL_Rect dst{box.x, box.y, box.w, box.h};
-    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+    SDL_RenderCopy(renderer_, source, nullptr, &dst);
     indicated_ = !indication.text.empty();
     if (indicated_)
         DrawOverlay(renderer_, LayOutOverlay(indication, box));

@@ -22,15 +22,24 @@ class Presenter
 
     // Takes the rows of the frame (800 x 700 ARGB) into the texture.
     void Upload(const uint32_t* frame, Rows rows);
-    // Draws the texture into the window and shows it. `sharp`: whole-number
-    // scales without filtering.
-    void Show(bool sharp, const Indication& indication);
+    // Draws the texture into the window, scaled as asked, and shows it.
+    void Show(Scaling scaling, const Indication& indication);
     // The window's pixels were lost (resized, uncovered): the bars are drawn again.
     void Lost() { barsDrawn_ = false; }
+    // Presents in step with the screen's refresh, where the renderer can.
+    void SetVsync(bool on);
 
   private:
+    // The frame enlarged `scale` times without filtering (crisp scaling);
+    // null when it cannot be made.
+    SDL_Texture* Enlarged(int scale);
+    void ScaleMode(SDL_ScaleMode mode);
+
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
+    SDL_Texture* large_ = nullptr; // the enlarged frame
+    int largeScale_ = 0;
+    bool largeStale_ = true; // whether the frame changed since it was enlarged
     bool software_ = false;  // SDL's own software renderer: the window keeps its pixels
     bool barsDrawn_ = false; // whether the bars around the frame are black already
     bool indicated_ = false; // whether the last picture had an indication over it

@@ -97,7 +97,7 @@ TEST(WindowSettings, DamagedAndUnknownLinesKeepTheirDefaultsAndSavingReplacesThe
     w32::WindowSettings s = w32::ParseWindowSettings(text);
     EXPECT_EQ(s.width, 1280);
     EXPECT_EQ(s.height, 1024);
-    EXPECT_TRUE(s.sharp);
+    EXPECT_EQ(s.scaling, w32::Scaling::Sharp);
     EXPECT_FALSE(s.fullscreen);
     EXPECT_EQ(s.music, 70);
     EXPECT_EQ(s.effects, 100);
