@@ -245,14 +245,15 @@ bool MakePrivateFolder(std::string& error)
     }
     // The player's own data and pictures still lie over the content, and the
     // window keeps the player's settings (a copy: what changes is not kept).
+    std::error_code ec;
     if (const std::string user = UserFolder(); !user.empty()) {
-        std::error_code ec;
         for (const char* area : {"data", "res"}) {
             if (fs::is_directory(fs::path(user) / area, ec))
                 fs::create_directory_symlink(fs::path(user) / area, r.privateFolder / area, ec);
         }
-        fs::copy_file(fs::path(user) / "Window.cfg", r.privateFolder / "Window.cfg", ec);
     }
+    // Also in a portable set-up, where Window.cfg lies in the content folder.
+    fs::copy_file(WindowSettingsPath(), r.privateFolder / "Window.cfg", ec);
     if (!UseUserFolder(r.privateFolder.string())) {
         error = "cannot use the temporary folder " + r.privateFolder.string();
         return false;
