@@ -1,5 +1,7 @@
 // The window's own layer: the frame placed in a window of any size and the
-// mouse mapped back, and the settings file.
+// mouse mapped back, crisp scaling's whole-number scale, the window's keys
+// and the settings file.
+#include <SDL_keycode.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -87,6 +89,8 @@ TEST(WindowSettings, DamagedAndUnknownLinesKeepTheirDefaultsAndSavingReplacesThe
                             "width=1280\r\n"
                             "height = 1024\n"
                             "scaling=sharp\n"
+                            "motion=authentic\n"
+                            "motion=jerky\n"   // unknown: the last good one holds
                             "fullscreen=yes\n" // damaged: stays off
                             "music=74\n"       // to the nearest step
                             "effects=-10\n"    // out of range
@@ -98,6 +102,7 @@ TEST(WindowSettings, DamagedAndUnknownLinesKeepTheirDefaultsAndSavingReplacesThe
     EXPECT_EQ(s.width, 1280);
     EXPECT_EQ(s.height, 1024);
     EXPECT_EQ(s.scaling, w32::Scaling::Sharp);
+    EXPECT_FALSE(s.smoothMotion);
     EXPECT_FALSE(s.fullscreen);
     EXPECT_EQ(s.music, 70);
     EXPECT_EQ(s.effects, 100);
@@ -111,6 +116,9 @@ TEST(WindowSettings, DamagedAndUnknownLinesKeepTheirDefaultsAndSavingReplacesThe
     s.fullscreen = true;
     ASSERT_TRUE(w32::SaveWindowSettings(path, s));
     EXPECT_EQ(w32::LoadWindowSettings(path), s);
+    s.scaling = w32::Scaling::Crisp;
+    ASSERT_TRUE(w32::SaveWindowSettings(path, s));
+    EXPECT_EQ(w32::LoadWindowSettings(path), s);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               1);
@@ -119,6 +127,35 @@ TEST(WindowSettings, DamagedAndUnknownLinesKeepTheirDefaultsAndSavingReplacesThe
     EXPECT_EQ(w32::LoadWindowSettings((dir / "Folder.cfg").string()), w32::WindowSettings{});
     EXPECT_FALSE(w32::SaveWindowSettings((dir / "Folder.cfg").string(), s));
     EXPECT_FALSE(w32::SaveWindowSettings((dir / "none/Window.cfg").string(), s));
+}
+
+TEST(WindowKeys, F5TogglesTheMotionAndF6GoesRoundTheThreeScalings)
+{
+    w32::WindowSettings s;
+    ASSERT_EQ(w32::WindowKeyOf(SDLK_F5, false), w32::WindowKey::Motion);
+    EXPECT_EQ(w32::ApplyWindowKey(w32::WindowKey::Motion, s).text, "MOTION AUTHENTIC");
+    EXPECT_FALSE(s.smoothMotion);
+    EXPECT_EQ(w32::ApplyWindowKey(w32::WindowKey::Motion, s).text, "MOTION SMOOTH");
+    EXPECT_TRUE(s.smoothMotion);
+    ASSERT_EQ(w32::WindowKeyOf(SDLK_F6, false), w32::WindowKey::Scaling);
+    const std::pair<w32::Scaling, const char*> round[] = {{w32::Scaling::Crisp, "SCALING CRISP"},
+                                                          {w32::Scaling::Sharp, "SCALING SHARP"},
+                                                          {w32::Scaling::Smooth, "SCALING SMOOTH"}};
+    for (const auto& [scaling, text] : round) {
+        EXPECT_EQ(w32::ApplyWindowKey(w32::WindowKey::Scaling, s).text, text);
+        EXPECT_EQ(s.scaling, scaling);
+    }
+    EXPECT_EQ(s, w32::WindowSettings{});
+}
+
+TEST(Letterbox, CrispScaleIsTheSmallestWholeNumberThatCoversTheBox)
+{
+    // 1920 x 1080 fills its height (1234 x 1080): twice, then filtered down.
+    EXPECT_EQ(w32::CrispScale(w32::PlaceFrame(1920, 1080, false)), 2);
+    EXPECT_EQ(w32::CrispScale({0, 0, 800, 700}), 1);
+    EXPECT_EQ(w32::CrispScale({0, 0, 801, 700}), 2);
+    EXPECT_EQ(w32::CrispScale({0, 0, 800, 1401}), 3);
+    EXPECT_EQ(w32::CrispScale({0, 0, 400, 350}), 1);
 }
 
 } // namespace
