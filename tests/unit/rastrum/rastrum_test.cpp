@@ -409,6 +409,32 @@ TEST_F(RastrumTest, TransparentAndOpaquePartsOfOneImage)
     EXPECT_EQ(At(8, 0), kBlack);
 }
 
+TEST_F(RastrumTest, DrawingAsideLeavesTheBufferAsItWasAndKeepsItsOwnPicture)
+{
+    LoadImage(1, Solid("red.png", 10, 10, 0xFFFF0000u).c_str());
+    LoadImage(2, Solid("blue.png", 10, 10, 0xFF0000FFu).c_str());
+    DrawImage(1, 0, 0, 0);
+    const auto before = Buffer();
+    Rastrum_DrawAside(1);
+    Rastrum_DrawAside(1); // twice: still the same aside buffer
+    DrawImage(2, 50, 50, 0);
+    const uint32_t* aside = Rastrum_BufferPixels(nullptr, nullptr);
+    EXPECT_EQ(At(55, 55), 0xFF0000FFu);
+    Rastrum_DrawAside(0);
+    EXPECT_EQ(Buffer(), before);
+    // The picture drawn aside holds after the way back.
+    EXPECT_EQ(aside[55 * 100 + 55], 0xFF0000FFu);
+    // A new buffer, then drawing aside: a picture of its size.
+    CreateBuffer(30, 20);
+    Rastrum_DrawAside(1);
+    int32_t w = 0;
+    int32_t h = 0;
+    EXPECT_NE(Rastrum_BufferPixels(&w, &h), nullptr);
+    EXPECT_EQ(w * h, 600);
+    EXPECT_EQ(Buffer().size(), 600u);
+    Rastrum_DrawAside(0);
+}
+
 struct Clip
 {
     int x, y;
