@@ -144,6 +144,11 @@ LRESULT WndProcLoad(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return LoadMenu::WndProc(hwnd, msg, wParam, lParam);
 }
 
+bool LevelChoiceFull()
+{
+    return tryText.size() >= LoadMenu::kMaxDigits;
+}
+
 nlohmann::json DumpLevelChoice()
 {
     return {{"try", tryText}, {"acceptInput", acceptInput}};

@@ -1,0 +1,202 @@
+// What a pad's control does on the screen shown: in play the key of its
+// action in the key settings, in the menus the keys that work them, and
+// where a name or a level number is typed, the picker of characters.
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "pad.h"
+
+namespace w32 {
+
+namespace {
+
+constexpr size_t kControls = static_cast<size_t>(PadControl::Count);
+
+// The slots of the key settings, by their role.
+enum Slot {
+    kNextColour = 0,
+    kPrevColour = 1,
+    kRed = 2,
+    kBlue = 3,
+    kGreen = 4,
+    kYellow = 5,
+    kUp = 6,
+    kDown = 7,
+    kLeft = 8,
+    kRight = 9,
+    kFire = 10,
+    kPause = 11
+};
+
+// The characters a name takes, and a level number; by kind, so the
+// shoulders can jump from one kind to the next.
+constexpr std::string_view kNameChars =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::string_view kDigits = "0123456789";
+
+// The character chosen on each picker: a name starts at A, a level at 1.
+struct Picker
+{
+    int name = 0;
+    int level = 1;
+};
+
+Picker& Chosen()
+{
+    static Picker p;
+    return p;
+}
+
+int& ChosenOn(PadScreen screen)
+{
+    return screen == PadScreen::LevelChoice ? Chosen().level : Chosen().name;
+}
+
+int Kind(char c)
+{
+    return std::isupper(static_cast<unsigned char>(c))   ? 0
+           : std::islower(static_cast<unsigned char>(c)) ? 1
+                                                         : 2;
+}
+
+} // namespace
+
+UINT PadKey(PadControl control, const PadContext& now)
+{
+    const auto c = static_cast<size_t>(control);
+    if (detail::PickerScreen(now.screen)) {
+        // Left and east rub out, Start confirms, Back leaves the level
+        // choice; the picker takes the rest.
+        switch (control) {
+        case PadControl::Left:
+        case PadControl::StickLeft:
+        case PadControl::East:
+            return VK_BACK;
+        case PadControl::Start:
+            return VK_RETURN;
+        case PadControl::Back:
+            return now.screen == PadScreen::LevelChoice ? VK_ESCAPE : 0;
+        default:
+            return 0;
+        }
+    }
+    // In menus, by the order of PadControl: the d-pad and the stick move the
+    // selection, south and Start are Enter, east and Back are Escape.
+    static constexpr UINT kMenuKey[kControls] = {
+        VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT,  VK_RETURN, VK_ESCAPE, 0,       0,       0,
+        0,     0,       0,       VK_RETURN, VK_ESCAPE, VK_UP,     VK_DOWN, VK_LEFT, VK_RIGHT};
+    if (now.screen == PadScreen::Menu)
+        return kMenuKey[c];
+    if (now.screen == PadScreen::Paused) {
+        // On the pause screen Escape gives up and any other key resumes.
+        if (control == PadControl::Back)
+            return VK_ESCAPE;
+        if (control == PadControl::Start)
+            return now.keys[kPause] != VK_ESCAPE ? now.keys[kPause] : VK_PAUSE;
+    }
+    // In play, by the order of PadControl: the d-pad, the face buttons (south
+    // fires; west, north and east choose the colours printed on them on the
+    // common pads: blue, yellow, red), the shoulders (previous and next
+    // colour), the triggers (green), Start and Back (the pause key), the stick.
+    static constexpr Slot kSlot[kControls] = {
+        kUp,         kDown,  kLeft,  kRight, kFire,  kRed, kBlue, kYellow, kPrevColour,
+        kNextColour, kGreen, kGreen, kPause, kPause, kUp,  kDown, kLeft,   kRight};
+    return now.keys[kSlot[c]];
+}
+
+bool AxisHeld(int value, bool wasHeld, int press, int release)
+{
+    return wasHeld ? value > release : value > press;
+}
+
+} // namespace w32
+
+namespace w32::detail {
+
+bool PickerScreen(PadScreen screen)
+{
+    return screen == PadScreen::NameEntry || screen == PadScreen::LevelChoice;
+}
+
+PickerMove PickerMoveOf(PadControl control)
+{
+    switch (control) {
+    case PadControl::Up:
+    case PadControl::StickUp:
+        return PickerMove::Previous;
+    case PadControl::Down:
+    case PadControl::StickDown:
+        return PickerMove::Next;
+    case PadControl::LeftShoulder:
+        return PickerMove::PreviousKind;
+    case PadControl::RightShoulder:
+        return PickerMove::NextKind;
+    case PadControl::Right:
+    case PadControl::StickRight:
+    case PadControl::South:
+        return PickerMove::Add;
+    default:
+        return PickerMove::None;
+    }
+}
+
+void MovePicker(PadScreen screen, PickerMove move)
+{
+    const std::string_view chars = screen == PadScreen::LevelChoice ? kDigits : kNameChars;
+    const int n = static_cast<int>(chars.size());
+    int& i = ChosenOn(screen);
+    // Where each kind begins, and the kind of the chosen character.
+    std::vector<int> starts;
+    for (int k = 0; k < n; ++k) {
+        if (k == 0 || Kind(chars[static_cast<size_t>(k)]) != Kind(chars[k - 1]))
+            starts.push_back(k);
+    }
+    const int kinds = static_cast<int>(starts.size());
+    const int kind =
+        static_cast<int>(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin()) - 1;
+    switch (move) {
+    case PickerMove::Previous:
+        i = (i + n - 1) % n;
+        break;
+    case PickerMove::Next:
+        i = (i + 1) % n;
+        break;
+    case PickerMove::PreviousKind:
+    case PickerMove::NextKind:
+        if (kinds > 1)
+            i = starts[static_cast<size_t>((kind + (move == PickerMove::NextKind ? 1 : kinds - 1)) %
+                                           kinds)];
+        break;
+    default:
+        break;
+    }
+}
+
+char PickedChar(PadScreen screen)
+{
+    const std::string_view chars = screen == PadScreen::LevelChoice ? kDigits : kNameChars;
+    return chars[static_cast<size_t>(ChosenOn(screen))];
+}
+
+PickerView PickerViewOf(const PadContext& now)
+{
+    PickerView v;
+    if (!PickerScreen(now.screen))
+        return v;
+    const bool level = now.screen == PadScreen::LevelChoice;
+    v.chars = level ? kDigits : kNameChars;
+    v.selected = ChosenOn(now.screen);
+    v.full = now.full;
+    // Left of the text typed: the level's digits, the name under its prompt.
+    v.x = level ? 110 : 365;
+    v.y = level ? 470 : 530;
+    return v;
+}
+
+void ResetPicker()
+{
+    Chosen() = {};
+}
+
+} // namespace w32::detail
