@@ -61,7 +61,8 @@ struct PadContext
 {
     PadScreen screen = PadScreen::Menu;
     UINT keys[12] = {};
-    bool full = false; // the name or number typed takes no more characters
+    bool (*takes)(WPARAM code) = nullptr; // the characters the name or number takes
+    bool full = false;                    // it takes no more characters
 };
 void SetPadHook(std::function<PadContext()> hook);
 

@@ -55,7 +55,7 @@ bool AxisHeld(int value, bool wasHeld, int press, int release);
 // character. No characters: nothing is shown.
 struct PickerView
 {
-    std::string_view chars;
+    std::string chars; // capitals, small letters, digits, the rest
     int selected = 0;
     bool full = false;
     int x = 0, y = 0;

@@ -191,9 +191,11 @@ w32::PadContext PadContextNow()
         now.screen = isPaused ? w32::PadScreen::Paused : w32::PadScreen::Play;
     } else if (OperationMode == opModeGAME && isHighScore) {
         now.screen = w32::PadScreen::NameEntry;
+        now.takes = NameTakes;
         now.full = playerStr.size() >= kNameCapacity;
     } else if (OperationMode == opModeLOAD) {
         now.screen = w32::PadScreen::LevelChoice;
+        now.takes = LevelChoiceTakes;
         now.full = LevelChoiceFull();
     }
     return now;

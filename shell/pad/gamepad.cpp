@@ -94,10 +94,10 @@ bool Pick(PadControl control, const PadContext& now, detail::InputSink& sink)
     if (move == detail::PickerMove::None)
         return false;
     if (move != detail::PickerMove::Add) {
-        detail::MovePicker(now.screen, move);
+        detail::MovePicker(now, move);
         detail::RedrawSurfaces();
-    } else if (!now.full) {
-        const char c = detail::PickedChar(now.screen);
+    } else if (const PickerView v = detail::PickerViewOf(now); !now.full && !v.chars.empty()) {
+        const char c = v.chars[static_cast<size_t>(v.selected)];
         const UINT vk = static_cast<UINT>(std::toupper(static_cast<unsigned char>(c)));
         if (Press(static_cast<size_t>(control), vk, sink))
             sink.Input(WM_CHAR, static_cast<WPARAM>(c), 1);

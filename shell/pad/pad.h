@@ -33,10 +33,9 @@ bool PickerScreen(PadScreen screen);
 // (capitals, small letters, digits), right and south add the one chosen.
 enum class PickerMove { None, Previous, Next, PreviousKind, NextKind, Add };
 PickerMove PickerMoveOf(PadControl control);
-void MovePicker(PadScreen screen, PickerMove move);
-char PickedChar(PadScreen screen);
+void MovePicker(const PadContext& now, PickerMove move);
 void ResetPicker();
-// The picker of the screen `now` names.
+// The picker of the screen `now` names: the characters it takes, the one chosen.
 PickerView PickerViewOf(const PadContext& now);
 // The picker to show now: none unless a pad is there and a picker screen shown.
 PickerView PickerNow();

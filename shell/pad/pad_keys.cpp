@@ -3,6 +3,7 @@
 // where a name or a level number is typed, the picker of characters.
 #include <algorithm>
 #include <cctype>
+#include <string>
 #include <vector>
 
 #include "pad.h"
@@ -29,13 +30,8 @@ enum Slot {
     kPause = 11
 };
 
-// The characters a name takes, and a level number; by kind, so the
-// shoulders can jump from one kind to the next.
-constexpr std::string_view kNameChars =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-constexpr std::string_view kDigits = "0123456789";
-
-// The character chosen on each picker: a name starts at A, a level at 1.
+// The character chosen on each picker, by its place among the characters
+// offered; a level number starts at 1.
 struct Picker
 {
     int name = 0;
@@ -48,16 +44,20 @@ Picker& Chosen()
     return p;
 }
 
-int& ChosenOn(PadScreen screen)
-{
-    return screen == PadScreen::LevelChoice ? Chosen().level : Chosen().name;
-}
-
+// Capitals, small letters, digits, the rest.
 int Kind(char c)
 {
-    return std::isupper(static_cast<unsigned char>(c))   ? 0
-           : std::islower(static_cast<unsigned char>(c)) ? 1
-                                                         : 2;
+    const auto u = static_cast<unsigned char>(c);
+    return std::isupper(u) ? 0 : std::islower(u) ? 1 : std::isdigit(u) ? 2 : 3;
+}
+
+// The chosen character's place on the screen's picker, kept among its characters.
+int& ChosenOn(const PadContext& now, int count)
+{
+    int& i = now.screen == PadScreen::LevelChoice ? Chosen().level : Chosen().name;
+    if (i >= count)
+        i = 0;
+    return i;
 }
 
 } // namespace
@@ -141,15 +141,31 @@ PickerMove PickerMoveOf(PadControl control)
     }
 }
 
-void MovePicker(PadScreen screen, PickerMove move)
+std::string PickerChars(const PadContext& now)
 {
-    const std::string_view chars = screen == PadScreen::LevelChoice ? kDigits : kNameChars;
+    std::string chars;
+    if (!PickerScreen(now.screen) || !now.takes)
+        return chars;
+    for (int c = 1; c < 256; ++c) {
+        if (now.takes(static_cast<WPARAM>(c)))
+            chars.push_back(static_cast<char>(c));
+    }
+    std::stable_sort(chars.begin(), chars.end(), [](char a, char b) { return Kind(a) < Kind(b); });
+    return chars;
+}
+
+void MovePicker(const PadContext& now, PickerMove move)
+{
+    const std::string chars = PickerChars(now);
     const int n = static_cast<int>(chars.size());
-    int& i = ChosenOn(screen);
+    if (n == 0)
+        return;
+    int& i = ChosenOn(now, n);
     // Where each kind begins, and the kind of the chosen character.
     std::vector<int> starts;
     for (int k = 0; k < n; ++k) {
-        if (k == 0 || Kind(chars[static_cast<size_t>(k)]) != Kind(chars[k - 1]))
+        if (k == 0 ||
+            Kind(chars[static_cast<size_t>(k)]) != Kind(chars[static_cast<size_t>(k - 1)]))
             starts.push_back(k);
     }
     const int kinds = static_cast<int>(starts.size());
@@ -173,22 +189,16 @@ void MovePicker(PadScreen screen, PickerMove move)
     }
 }
 
-char PickedChar(PadScreen screen)
-{
-    const std::string_view chars = screen == PadScreen::LevelChoice ? kDigits : kNameChars;
-    return chars[static_cast<size_t>(ChosenOn(screen))];
-}
-
 PickerView PickerViewOf(const PadContext& now)
 {
     PickerView v;
-    if (!PickerScreen(now.screen))
+    v.chars = PickerChars(now);
+    if (v.chars.empty())
         return v;
-    const bool level = now.screen == PadScreen::LevelChoice;
-    v.chars = level ? kDigits : kNameChars;
-    v.selected = ChosenOn(now.screen);
+    v.selected = ChosenOn(now, static_cast<int>(v.chars.size()));
     v.full = now.full;
     // Left of the text typed: the level's digits, the name under its prompt.
+    const bool level = now.screen == PadScreen::LevelChoice;
     v.x = level ? 110 : 365;
     v.y = level ? 470 : 530;
     return v;
