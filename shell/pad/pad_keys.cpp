@@ -197,10 +197,11 @@ PickerView PickerViewOf(const PadContext& now)
         return v;
     v.selected = ChosenOn(now, static_cast<int>(v.chars.size()));
     v.full = now.full;
-    // Left of the text typed: the level's digits, the name under its prompt.
+    // Left of the text typed (the level's digits, the name under its prompt),
+    // level with it, clear of the box the default content draws around it.
     const bool level = now.screen == PadScreen::LevelChoice;
-    v.x = level ? 110 : 365;
-    v.y = level ? 470 : 530;
+    v.x = level ? 92 : 258;
+    v.y = level ? 460 : 535;
     return v;
 }
 
