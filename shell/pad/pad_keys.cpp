@@ -31,7 +31,7 @@ enum Slot {
 };
 
 // The character chosen on each picker, by its place among the characters
-// offered; a level number starts at 1.
+// offered: a name's first (A), a level number's second (1, after 0).
 struct Picker
 {
     int name = 0;
