@@ -43,6 +43,7 @@ struct Pads
 {
     bool started = false;
     bool withoutScreen = false;
+    bool pickerHidden = false;
     std::function<PadContext()> hook;
     std::vector<Pad> pads;
     SDL_JoystickID driver = -1;
@@ -327,10 +328,15 @@ void ScriptPadAxis(int axis, int value, InputSink& sink)
     Axis(TheScriptPad(), axis, value, sink);
 }
 
+void HidePicker()
+{
+    P().pickerHidden = true;
+}
+
 PickerView PickerNow()
 {
     const Pads& p = P();
-    if (p.pads.empty() || !p.hook)
+    if (p.pads.empty() || !p.hook || p.pickerHidden)
         return {};
     return PickerViewOf(p.hook());
 }
@@ -348,6 +354,7 @@ void ResetPads()
     p.down.clear();
     p.hook = nullptr;
     p.withoutScreen = false;
+    p.pickerHidden = false;
     ResetPicker();
 }
 

@@ -39,5 +39,7 @@ void ResetPicker();
 PickerView PickerViewOf(const PadContext& now);
 // The picker to show now: none unless a pad is there and a picker screen shown.
 PickerView PickerNow();
+// No picker is shown in this run (a replay watched: the pads type nothing).
+void HidePicker();
 
 } // namespace w32::detail
