@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "pad/pad.h"
+
 namespace w32::detail {
 
 namespace {
@@ -182,6 +184,7 @@ void Presenter::Show(Scaling scaling, const Indication& indication)
     indicated_ = !indication.text.empty();
     if (indicated_)
         DrawOverlay(renderer_, LayOutOverlay(indication, box));
+    DrawOverlay(renderer_, LayOutPicker(PickerNow(), box));
     SDL_RenderPresent(renderer_);
 }
 
