@@ -41,6 +41,12 @@ function(zoduzor_web_program)
         ${PROJECT_SOURCE_DIR}/web/platform/system_fonts_web.cpp)
     target_include_directories(rastrum PRIVATE ${PROJECT_SOURCE_DIR}/rastrum)
 
+    # A saved file is copied to the page's persistent storage.
+    get_target_property(shell_sources zoduzor_shell SOURCES)
+    list(FILTER shell_sources EXCLUDE REGEX "storage/file_saved\\.cpp$")
+    set_property(TARGET zoduzor_shell PROPERTY SOURCES ${shell_sources}
+        ${PROJECT_SOURCE_DIR}/web/platform/file_saved_web.cpp)
+
     # The blocking message loop yields to the browser wherever SDL waits
     # (Asyncify), in one sleep that input ends (sdl_wait_web.cpp); the content
     # is packed into zoduzor.data, loaded at start.

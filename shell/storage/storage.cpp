@@ -182,9 +182,7 @@ class DescriptorStream : public std::istream
     FileBuffer buffer_;
 };
 
-} // namespace
-
-bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make)
+bool Save(const std::string& path, const std::function<std::string(std::istream*)>& make)
 {
     const std::string target = FollowLinks(path);
     if (target.empty()) {
@@ -245,6 +243,16 @@ bool SaveFile(const std::string& path, const std::function<std::string(std::istr
         return saved;
     }
     return false;
+}
+
+} // namespace
+
+bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make)
+{
+    if (!Save(path, make))
+        return false;
+    FileSaved(path);
+    return true;
 }
 
 bool SaveFile(const std::string& path, const std::string& contents)

@@ -24,3 +24,9 @@
 // whole. Something that is not a regular file is never replaced.
 bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make);
 bool SaveFile(const std::string& path, const std::string& contents);
+
+// Called after each save that succeeded, with the path SaveFile was given:
+// where the platform keeps files elsewhere too, they are brought up to date.
+// The desktop does nothing here (file_saved.cpp); the browser build puts
+// web/platform/file_saved_web.cpp in its place.
+void FileSaved(const std::string& path);
