@@ -27,7 +27,6 @@ namespace {
 
 constexpr const char* kMagic = "zoduzor-replay";
 constexpr int kFormat = 1;
-constexpr size_t kKept = 50;
 constexpr const char* kPlayerFiles[] = {"UserSettings.list", "HighScores.list"};
 // The player's files are small; anything larger is not taken into a replay.
 constexpr uintmax_t kFileLimit = 1 << 20;
@@ -199,31 +198,6 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
     return true;
 }
 
-// The folder kept replays go to: the player's folder, else (a portable
-// set-up) the content folder.
-fs::path ReplaysFolder()
-{
-    const std::string user = UserFolder();
-    return (user.empty() ? fs::current_path() : fs::path(user)) / "replays";
-}
-
-// Keeps the newest kKept replays; the names begin with the date and time.
-void Prune(const fs::path& folder)
-{
-    std::vector<fs::path> kept;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        std::error_code fe;
-        if (it->is_regular_file(fe) && !name.empty() && std::isdigit(uint8_t(name[0])) &&
-            it->path().extension() == ".replay")
-            kept.push_back(it->path());
-    }
-    std::sort(kept.begin(), kept.end());
-    for (size_t i = 0; i + kKept < kept.size(); ++i)
-        fs::remove(kept[i], ec);
-}
-
 bool MakePrivateFolder(std::string& error)
 {
     Replays& r = R();
@@ -347,25 +321,8 @@ void GameEnded(uint32_t score, uint32_t firstLevel)
     r.inGame = false;
     if (!ended || !detail::KeepingSession())
         return;
-    const SYSTEMTIME t = AddMilliseconds(detail::StartClock(), detail::Instant());
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u_%02u-%02u-%02u", unsigned(t.wYear),
-                  unsigned(t.wMonth), unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute),
-                  unsigned(t.wSecond));
-    const std::string base = std::string(stamp) + "_score-" + std::to_string(score) + "_level-" +
-                             std::to_string(firstLevel);
-    const fs::path folder = detail::ReplaysFolder();
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    fs::path file = folder / (base + ".replay");
-    for (int n = 2; fs::exists(file, ec); ++n)
-        file = folder / (base + "_" + std::to_string(n) + ".replay");
-    // A replay appears whole or not at all.
-    if (!SaveFile(file.string(), detail::Header(score, firstLevel) + detail::Session())) {
-        std::cerr << "zoduzor: cannot keep the replay in " << folder.string() << "\n";
-        return;
-    }
-    detail::Prune(folder);
+    detail::KeepReplay(AddMilliseconds(detail::StartClock(), detail::Instant()), score, firstLevel,
+                       detail::Header(score, firstLevel) + detail::Session());
 }
 
 int FinishRun(int code)

@@ -84,4 +84,12 @@ const ReplayPlan& ThePlan();
 // A check of a replay does not match: said on screen, or printed headless.
 void ReportMismatch(const ScriptEvent& check, uint64_t state);
 
+// ---------------------------------------------------------------- kept replays (kept_replays.cpp)
+// Keeps the replay `text` of a game that ended at the clock `ended` in
+// replays/ under the date and time, its score and its first level, and
+// prunes the oldest beyond the newest 50; false (said on stderr) when it
+// cannot be kept.
+bool KeepReplay(const SYSTEMTIME& ended, uint32_t score, uint32_t firstLevel,
+                const std::string& text);
+
 } // namespace w32::detail
