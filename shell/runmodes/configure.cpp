@@ -95,7 +95,7 @@ bool Configure(const RunConfig& c, std::string& error)
     }
     detail::Shown() = std::move(display);
     detail::InstallHost(*detail::Shown(), m);
-    m.maxTime = replay ? static_cast<uint32_t>(detail::ThePlan().end) : c.maxTimeMs;
+    m.maxTime = replay ? static_cast<uint32_t>(detail::ThePlan().limit) : c.maxTimeMs;
     m.maxTimeGiven = c.maxTimeGiven || c.headless;
     // A watched replay is silent until its game begins.
     detail::MciSetDeviceAllowed(!c.headless && !(replay && detail::ThePlan().begins > 0));

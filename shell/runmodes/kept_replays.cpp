@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <regex>
 #include <vector>
 
 #include "host_api.h"
@@ -27,16 +28,25 @@ fs::path ReplaysFolder()
     return (user.empty() ? fs::current_path() : fs::path(user)) / "replays";
 }
 
-// Keeps the newest kKept replays; the names begin with the date and time.
+// Whether `name` is one the game gives its replays:
+// date_time_score-N_level-N.replay, with _N before .replay for a second one.
+bool IsKeptName(const std::string& name)
+{
+    static const std::regex kept(
+        R"(\d{4}-\d{2}-\d{2}_\d{2}-\d{2}-\d{2}_score-\d+_level-\d+(_\d+)?\.replay)");
+    return std::regex_match(name, kept);
+}
+
+// Keeps the newest kKept of the game's own replays (the names begin with the
+// date and time); the player's files and links in the folder stay.
 void Prune(const fs::path& folder)
 {
     std::vector<fs::path> kept;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
         std::error_code fe;
-        if (it->is_regular_file(fe) && !name.empty() && std::isdigit(uint8_t(name[0])) &&
-            it->path().extension() == ".replay")
+        if (it->is_regular_file(fe) && !it->is_symlink(fe) &&
+            IsKeptName(it->path().filename().string()))
             kept.push_back(it->path());
     }
     std::sort(kept.begin(), kept.end());
@@ -59,11 +69,14 @@ bool KeepReplay(const SYSTEMTIME& ended, uint32_t score, uint32_t firstLevel,
     const fs::path folder = ReplaysFolder();
     std::error_code ec;
     fs::create_directories(folder, ec);
-    fs::path file = folder / (base + ".replay");
-    for (int n = 2; fs::exists(file, ec); ++n)
-        file = folder / (base + "_" + std::to_string(n) + ".replay");
-    // A replay appears whole or not at all.
-    if (!SaveFile(file.string(), text)) {
+    // A replay appears whole or not at all, and never in place of another:
+    // a game ending in the same second takes the next number.
+    NewFile made = NewFile::exists;
+    for (int n = 1; made == NewFile::exists && n < 1000; ++n) {
+        const std::string suffix = n == 1 ? "" : "_" + std::to_string(n);
+        made = SaveNewFile((folder / (base + suffix + ".replay")).string(), text);
+    }
+    if (made != NewFile::made) {
         std::cerr << "zoduzor: cannot keep the replay in " << folder.string() << "\n";
         return false;
     }

@@ -47,6 +47,10 @@ struct Replays
     ReplayPlan plan;
     PlayerFiles files;
     fs::path privateFolder;
+    // What the header says of the game's end, and how the last game ended.
+    bool hasHeader = false;
+    uint32_t claimedScore = 0, claimedLevel = 0;
+    std::optional<std::array<uint64_t, 3>> ended; // instant, score, first level
 
     ~Replays()
     {
@@ -66,11 +70,8 @@ std::string ToHex(const std::string& bytes)
 {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string out;
-    out.reserve(bytes.size() * 2);
-    for (unsigned char c : bytes) {
-        out += kDigits[c >> 4];
-        out += kDigits[c & 15];
-    }
+    for (unsigned char c : bytes)
+        out += {kDigits[c >> 4], kDigits[c & 15]};
     return out;
 }
 
@@ -175,6 +176,13 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
                 error = where + "game-begins wants milliseconds";
                 return false;
             }
+        } else if (key == "score" || key == "first-level") {
+            uint32_t& claim = key == "score" ? r.claimedScore : r.claimedLevel;
+            auto res = std::from_chars(value.data(), value.data() + value.size(), claim);
+            if (value.empty() || res.ec != std::errc() || res.ptr != value.data() + value.size()) {
+                error = where + key + " wants a number";
+                return false;
+            }
         } else if (key == "file") {
             words >> more;
             const auto* known = std::find(std::begin(kPlayerFiles), std::end(kPlayerFiles), value);
@@ -194,6 +202,7 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
         error = name + " names no game-version";
         return false;
     }
+    r.hasHeader = sawMagic;
     text = std::move(body);
     return true;
 }
@@ -201,9 +210,14 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
 bool MakePrivateFolder(std::string& error)
 {
     Replays& r = R();
-    std::string pattern = (fs::temp_directory_path() / "zoduzor-replay-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        error = "cannot make a temporary folder for the replay's files";
+    // An empty TMPDIR is no TMPDIR; one that names no folder is said.
+    const char* tmpdir = getenv("TMPDIR");
+    std::error_code ec;
+    const fs::path temp = tmpdir && *tmpdir ? fs::temp_directory_path(ec) : fs::path("/tmp");
+    std::string pattern = (temp / "zoduzor-replay-XXXXXX").string();
+    if (ec || !mkdtemp(pattern.data())) {
+        error = "cannot make a temporary folder for the replay's files in " +
+                (ec ? std::string(tmpdir) : temp.string()) + " (TMPDIR)";
         return false;
     }
     r.privateFolder = pattern;
@@ -234,6 +248,27 @@ bool MakePrivateFolder(std::string& error)
     return true;
 }
 
+// The end of a checked replay against its header: a game ends at or after
+// the last line, with the score and first level the header names.
+bool HeaderHolds()
+{
+    const Replays& r = R();
+    const std::string claim =
+        "score " + std::to_string(r.claimedScore) + " from level " + std::to_string(r.claimedLevel);
+    if (!r.ended || (*r.ended)[0] < r.plan.end) {
+        ReportReplayStop("at its end: the header tells of a game ending with " + claim +
+                         ", and no game ends by " + std::to_string(r.plan.limit) + " ms.");
+        return false;
+    }
+    const auto [at, score, level] = *r.ended;
+    if (score == r.claimedScore && level == r.claimedLevel)
+        return true;
+    ReportReplayStop("at its end: the game ends at " + std::to_string(at) + " ms with score " +
+                     std::to_string(score) + " from level " + std::to_string(level) +
+                     ", the header says " + claim + ".");
+    return false;
+}
+
 } // namespace
 
 bool LoadReplay(const RunConfig& c, Script& script, std::string& error)
@@ -246,6 +281,8 @@ bool LoadReplay(const RunConfig& c, Script& script, std::string& error)
     r.files = {};
     r.headless = c.headless;
     r.path = c.replayPath;
+    r.hasHeader = false;
+    r.ended.reset();
     if (!r.replaying)
         return true;
     InFile in(c.replayPath);
@@ -253,16 +290,19 @@ bool LoadReplay(const RunConfig& c, Script& script, std::string& error)
         error = "cannot read the replay " + c.replayPath;
         return false;
     }
-    std::ostringstream all;
-    all << in.rdbuf();
-    std::string text = all.str();
-    if (!ReadHeader(text, c.replayPath, c.gameVersion, error))
+    std::string text;
+    if (!ReadReplayText(in, c.replayPath, text, error) ||
+        !ReadHeader(text, c.replayPath, c.gameVersion, error))
         return false;
-    std::istringstream body(text);
-    if (!ParseScript(body, c.replayPath, script, error))
+    std::istringstream body(std::move(text));
+    if (!ParseScript(body, c.replayPath, script, error) ||
+        !ReplayHoldsOnlyInput(script, c.replayPath, r.hasHeader, error))
         return false;
     r.plan.end = script.events.empty() ? 0 : script.events.back().time;
     r.plan.begins = std::min(r.plan.begins, r.plan.end);
+    // A check runs on to the end of the header's game, which comes within a
+    // second of the last check.
+    r.plan.limit = r.plan.end + (r.hasHeader && r.headless ? kEndGraceMs : 0);
     return true;
 }
 
@@ -278,11 +318,15 @@ const ReplayPlan& ThePlan()
 
 void ReportMismatch(const ScriptEvent& check, uint64_t state)
 {
+    ReportReplayStop("at " + std::to_string(check.time) + " ms (line " +
+                     std::to_string(check.line) + "): the recording has the state " + check.text +
+                     ", the game " + Hex(state) + ".");
+}
+
+void ReportReplayStop(const std::string& how)
+{
     const Replays& r = R();
-    const std::string text = "The replay " + r.path + " differs from this game at " +
-                             std::to_string(check.time) + " ms (line " +
-                             std::to_string(check.line) + "): the recording has the state " +
-                             check.text + ", the game " + Hex(state) + ".";
+    const std::string text = "The replay " + r.path + " differs from this game " + how;
     if (r.headless) {
         std::cout << text << std::endl;
         return;
@@ -319,6 +363,13 @@ void GameEnded(uint32_t score, uint32_t firstLevel)
     // A game that ended the moment it began (no first level) is nothing to watch.
     const bool ended = r.inGame && detail::Instant() != r.gameBegins;
     r.inGame = false;
+    if (r.replaying) {
+        // The replay's own game ends: a check is over.
+        r.ended = {detail::Instant(), score, firstLevel};
+        if (r.hasHeader && r.headless && !detail::PendingScriptEvent())
+            detail::EndRun(0);
+        return;
+    }
     if (!ended || !detail::KeepingSession())
         return;
     detail::KeepReplay(AddMilliseconds(detail::StartClock(), detail::Instant()), score, firstLevel,
@@ -339,6 +390,8 @@ int FinishRun(int code)
                       << " ms (line " << next->line << ")." << std::endl;
             return 4;
         }
+        if (r.hasHeader && !detail::HeaderHolds())
+            return 4;
         std::cout << "ok" << std::endl;
     }
     return code;

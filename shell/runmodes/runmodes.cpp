@@ -152,6 +152,7 @@ void RunMode::RunNextEvent()
             }
             EndRun(4);
         }
+        ReplayChecked(e.time);
         break;
     }
     case ScriptKind::Quit:
@@ -194,6 +195,8 @@ void RunMode::Observe(Delivery what, const MSG& msg)
         RecordInput(msg);
         break;
     case Delivery::Tick:
+        if (Replaying() && !ReplayChecksOften(Instant()))
+            EndRun(4);
         RecordChecks(Instant(), true);
         break;
     case Delivery::Character:
