@@ -175,6 +175,9 @@ bool RunMode::KeepsLateTicks(uint64_t late)
     // (a machine that slept) ticks are dropped, and the session no longer
     // replays exactly.
     constexpr uint64_t kCatchUpMs = 1000;
+    // A replay drops the ticks of time in which no game is played.
+    if (Replaying() && !Playing())
+        return false;
     if (hasScript || RecordingToFile())
         return true;
     if (!KeepingSession())

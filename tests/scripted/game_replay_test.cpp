@@ -204,6 +204,12 @@ TEST(GameReplay, HostileReplaysAreRefusedAndWriteNothing)
          {},
          2,
          "goes on past 24 hours"},
+        {"credits left for a day",
+         "100 press VK_UP\n200 press VK_UP\n300 press VK_RETURN\n"
+         "80000000 keydown 13\n",
+         {},
+         0,
+         "ok\n"},
         {"play without checks",
          "100 press VK_RETURN\n80000000 keydown 13\n",
          {},
