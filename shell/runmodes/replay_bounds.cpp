@@ -3,6 +3,8 @@
 // that writes or names a file, nothing that ends the run early), is no
 // larger and spans no longer than any replay the game keeps, and while its
 // game plays it checks the state every second, as every recording does.
+#include <filesystem>
+
 #include "run.h"
 
 namespace w32::detail {
@@ -47,15 +49,24 @@ bool ReadReplayText(std::istream& in, const std::string& name, std::string& text
                     std::string& error)
 {
     text.clear();
+    auto tooLarge = [&] {
+        text.clear();
+        error = name + " is larger than any replay the game keeps (" +
+                std::to_string(kLargestReplay >> 20) + " MB); it is not played back";
+        return false;
+    };
+    // A file says its size: one too large is not read at all.
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(name, ec);
+    if (!ec && size > kLargestReplay)
+        return tooLarge();
+    if (!ec)
+        text.reserve(static_cast<size_t>(size));
     char chunk[1 << 16];
     while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
         text.append(chunk, static_cast<size_t>(in.gcount()));
-        if (text.size() > kLargestReplay) {
-            text.clear();
-            error = name + " is larger than any replay the game keeps (" +
-                    std::to_string(kLargestReplay >> 20) + " MB); it is not played back";
-            return false;
-        }
+        if (text.size() > kLargestReplay)
+            return tooLarge();
     }
     return true;
 }
