@@ -248,27 +248,6 @@ bool MakePrivateFolder(std::string& error)
     return true;
 }
 
-// The end of a checked replay against its header: a game ends at or after
-// the last line, with the score and first level the header names.
-bool HeaderHolds()
-{
-    const Replays& r = R();
-    const std::string claim =
-        "score " + std::to_string(r.claimedScore) + " from level " + std::to_string(r.claimedLevel);
-    if (!r.ended || (*r.ended)[0] < r.plan.end) {
-        ReportReplayStop("at its end: the header tells of a game ending with " + claim +
-                         ", and no game ends by " + std::to_string(r.plan.limit) + " ms.");
-        return false;
-    }
-    const auto [at, score, level] = *r.ended;
-    if (score == r.claimedScore && level == r.claimedLevel)
-        return true;
-    ReportReplayStop("at its end: the game ends at " + std::to_string(at) + " ms with score " +
-                     std::to_string(score) + " from level " + std::to_string(level) +
-                     ", the header says " + claim + ".");
-    return false;
-}
-
 } // namespace
 
 bool LoadReplay(const RunConfig& c, Script& script, std::string& error)
@@ -318,21 +297,27 @@ const ReplayPlan& ThePlan()
 
 void ReportMismatch(const ScriptEvent& check, uint64_t state)
 {
-    ReportReplayStop("at " + std::to_string(check.time) + " ms (line " +
-                     std::to_string(check.line) + "): the recording has the state " + check.text +
-                     ", the game " + Hex(state) + ".");
+    ReportReplayStop(
+        "at " + std::to_string(check.time) + " ms (line " + std::to_string(check.line) + ")",
+        ": the recording has the state " + check.text + ", the game " + Hex(state) + ".");
 }
 
-void ReportReplayStop(const std::string& how)
+void ReportReplayStop(const std::string& where, const std::string& details)
 {
     const Replays& r = R();
-    const std::string text = "The replay " + r.path + " differs from this game " + how;
+    const std::string text = "The replay " + r.path + " differs from this game " + where + details;
     if (r.headless) {
         std::cout << text << std::endl;
         return;
     }
+    // The box fits the window: the file's name, where; the rest on stderr.
     std::cerr << text << std::endl;
-    MessageBoxA(MainWindow(), text.c_str(), "Zoduzor: replay stopped", MB_OK | MB_ICONEXCLAMATION);
+    std::string name = fs::path(r.path).filename().string();
+    if (name.size() > 60)
+        name = "..." + name.substr(name.size() - 57);
+    const std::string box = "The replay " + name + " differs from this game " + where +
+                            ".\n\nThe details are on the standard error.";
+    MessageBoxA(MainWindow(), box.c_str(), "Zoduzor: replay stopped", MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace w32::detail
@@ -390,7 +375,8 @@ int FinishRun(int code)
                       << " ms (line " << next->line << ")." << std::endl;
             return 4;
         }
-        if (r.hasHeader && !detail::HeaderHolds())
+        if (r.hasHeader &&
+            !detail::EndMatchesHeader(r.ended, r.claimedScore, r.claimedLevel, r.plan))
             return 4;
         std::cout << "ok" << std::endl;
     }

@@ -110,8 +110,31 @@ bool ReplayChecksOften(uint64_t now)
     const uint64_t since = std::max(w.quietSince, w.lastCheck);
     if (now <= since + kCheckGapMs)
         return true;
-    ReportReplayStop("at " + std::to_string(now) + " ms: the game plays and the recording " +
-                     "has checked nothing since " + std::to_string(since) + " ms.");
+    ReportReplayStop("at " + std::to_string(now) + " ms",
+                     ": the game plays and the recording has checked nothing since " +
+                         std::to_string(since) + " ms.");
+    return false;
+}
+
+// The end of a checked replay against its header: a game ends at or after
+// the last line, with the score and first level the header names.
+bool EndMatchesHeader(const std::optional<std::array<uint64_t, 3>>& ended, uint32_t claimedScore,
+                      uint32_t claimedLevel, const ReplayPlan& plan)
+{
+    const std::string claim =
+        "score " + std::to_string(claimedScore) + " from level " + std::to_string(claimedLevel);
+    if (!ended || (*ended)[0] < plan.end) {
+        ReportReplayStop("at its end", ": the header tells of a game ending with " + claim +
+                                           ", and no game ends by " + std::to_string(plan.limit) +
+                                           " ms.");
+        return false;
+    }
+    const auto [at, score, level] = *ended;
+    if (score == claimedScore && level == claimedLevel)
+        return true;
+    ReportReplayStop("at its end", ": the game ends at " + std::to_string(at) + " ms with score " +
+                                       std::to_string(score) + " from level " +
+                                       std::to_string(level) + ", the header says " + claim + ".");
     return false;
 }
 

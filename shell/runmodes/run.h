@@ -2,9 +2,11 @@
 // the program's answers for its state, recordings and replays.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <istream>
+#include <optional>
 #include <string>
 
 #include "host.h"
@@ -85,8 +87,10 @@ bool Replaying();
 const ReplayPlan& ThePlan();
 // A check of a replay does not match: said on screen, or printed headless.
 void ReportMismatch(const ScriptEvent& check, uint64_t state);
-// The replay stops: "The replay FILE differs from this game " and `how`.
-void ReportReplayStop(const std::string& how);
+// The replay stops: "The replay FILE differs from this game ", `where` (an
+// instant and line) and the `details`: printed headless; on screen in a box
+// naming the file and `where`, the whole on stderr.
+void ReportReplayStop(const std::string& where, const std::string& details);
 
 // ---------------------------------------------------------------- replays' bounds
 // (replay_bounds.cpp) A kept session grows to this size at most, and spans this time at most.
@@ -105,6 +109,11 @@ bool ReplayHoldsOnlyInput(const Script& script, const std::string& name, bool ha
 // checked the state within the last two seconds of play (said when not).
 void ReplayChecked(uint64_t at);
 bool ReplayChecksOften(uint64_t now);
+// The end of a checked replay against its header (said when not): a game
+// ended (instant, score, first level) at or after the last line, with the
+// score and first level the header names.
+bool EndMatchesHeader(const std::optional<std::array<uint64_t, 3>>& ended, uint32_t claimedScore,
+                      uint32_t claimedLevel, const ReplayPlan& plan);
 
 // ---------------------------------------------------------------- kept replays (kept_replays.cpp)
 // Keeps the replay `text` of a game that ended at the clock `ended` in

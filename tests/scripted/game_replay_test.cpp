@@ -255,6 +255,21 @@ TEST(GameReplay, AReplayThatDiffersOrComesFromElsewhereIsRefused)
     EXPECT_EQ(tampered.exitCode, 4) << tampered.err;
     EXPECT_NE(tampered.out.find("differs from this game at 5000 ms (line 18)"), std::string::npos)
         << tampered.out;
+    // Watched, the box fits the window: the file's name, the time and line;
+    // the states go to stderr.
+    const auto watched = harness::Run(
+        "/usr/bin/env",
+        {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy", ZODUZOR_BINARY, "--dir", dir.str(),
+         "--replay", "variant.replay", "--speed", "4", "--trace", (dir / "trace.txt").string()},
+        dir.str());
+    EXPECT_EQ(watched.exitCode, 4) << watched.err;
+    EXPECT_NE(dir.Read("trace.txt")
+                  .find("5000 MSGBOX Zoduzor: replay stopped: The replay "
+                        "variant.replay differs from this game at 5000 ms "
+                        "(line 18).\n"),
+              std::string::npos)
+        << dir.Read("trace.txt");
+    EXPECT_NE(watched.err.find("the recording has the state 3c"), std::string::npos) << watched.err;
     // The program ends (Exit chosen) while the recording goes on.
     dir.Write("early.script", "500 press VK_UP\n500 press VK_RETURN\n900 press VK_DOWN\n");
     const auto early = Replay(dir, "early.script");
