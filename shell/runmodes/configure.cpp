@@ -92,6 +92,7 @@ bool Configure(const RunConfig& c, std::string& error)
         const detail::ReplayPlan& plan = detail::ThePlan();
         display =
             detail::CreateWatchingDisplay(std::move(display), plan.begins, plan.end, plan.speed);
+        detail::HidePicker();
     }
     if (replay) {
         // Time in which no game is played goes straight to the replay's next
