@@ -24,3 +24,9 @@
 // whole. Something that is not a regular file is never replaced.
 bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make);
 bool SaveFile(const std::string& path, const std::string& contents);
+
+// Makes a new file at `path` holding `contents`, whole or not at all, and
+// never in place of anything already there (a file, a link, a folder): for
+// files that two games may make at once under one name.
+enum class NewFile { made, exists, failed };
+NewFile SaveNewFile(const std::string& path, const std::string& contents);
