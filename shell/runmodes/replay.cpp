@@ -15,6 +15,7 @@
 #include <optional>
 #include <sstream>
 
+#include "end_request.h"
 #include "host_api.h"
 #include "run.h"
 #include "storage/storage.h"
@@ -227,12 +228,16 @@ void Prune(const fs::path& folder)
 bool MakePrivateFolder(std::string& error)
 {
     Replays& r = R();
-    std::string pattern = (fs::temp_directory_path() / "zoduzor-replay-XXXXXX").string();
+    // The owner in the name: what a killed run leaves is removed at a later start.
+    std::string pattern =
+        (fs::temp_directory_path() / ("zoduzor-replay-" + std::to_string(getpid()) + "-XXXXXX"))
+            .string();
     if (!mkdtemp(pattern.data())) {
         error = "cannot make a temporary folder for the replay's files";
         return false;
     }
     r.privateFolder = pattern;
+    RemoveAtQuickExit(r.privateFolder);
     for (size_t i = 0; i < r.files.size(); ++i) {
         if (!r.files[i])
             continue;
@@ -370,9 +375,12 @@ void GameEnded(uint32_t score, uint32_t firstLevel)
 
 int FinishRun(int code)
 {
+    detail::RunIsOver();
     const detail::Replays& r = detail::R();
     if (!r.replaying || !r.headless)
         return code;
+    if (const int stopped = detail::CheckStopped(r.path))
+        return stopped;
     // Events of later instants left over: the game went another way and ended early.
     if (code == 0) {
         if (const ScriptEvent* next = detail::PendingScriptEvent();
