@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include <string>
+
 #include "host.h"
 
 namespace w32::detail {
@@ -16,6 +18,9 @@ void StartPads();
 void PadEvent(const SDL_Event& ev, InputSink& sink);
 // Reads the pads in a run without a screen, once they are enabled there.
 void PumpPads(InputSink& sink);
+// Adds the mappings of a mapping database for this platform (mappings.cpp);
+// false with the problem when the file is refused.
+bool AddMappingsFile(const std::string& path, std::string& problem);
 // No pads open, nothing held, no hook.
 void ResetPads();
 
