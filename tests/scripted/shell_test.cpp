@@ -299,8 +299,10 @@ pid_t EndedPid()
 TEST(Shell, SignalsEndTheRunFromAnyScreenWithinASecond)
 {
     GameDir g;
-    g.Write("test.script", "500 keydown 13\n500 keyup 13\n36000000 dump late.json\n");
+    g.Write("test.script",
+            "500 keydown 13\n500 keyup 13\n600 dump ready.json\n36000000 dump late.json\n");
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        fs::remove(g / "ready.json");
         const pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
@@ -308,7 +310,10 @@ TEST(Shell, SignalsEndTheRunFromAnyScreenWithinASecond)
                   "--script", (g / "test.script").c_str(), nullptr);
             _exit(127);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        // In play: the game has begun.
+        for (int i = 0; i < 3000 && !g.Exists("ready.json"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(g.Dump("ready.json")["operationMode"], "GAME");
         kill(pid, sig);
         const auto sent = std::chrono::steady_clock::now();
         int status = 0;
