@@ -54,12 +54,15 @@ void SetMessageBoxHook(std::function<void(const char* caption, const char* text)
 
 // Gamepads press the keys the game would get from the keyboard: the program
 // tells what each pad action means at the moment, by the screen shown and
-// the keys of the twelve key-setting slots.
-enum class PadScreen { Menu, Play, Paused };
+// the keys of the twelve key-setting slots. Where a name or a level number
+// is typed, a picker of characters stands in for the keyboard.
+enum class PadScreen { Menu, Play, Paused, NameEntry, LevelChoice };
 struct PadContext
 {
     PadScreen screen = PadScreen::Menu;
     UINT keys[12] = {};
+    bool (*takes)(WPARAM code) = nullptr; // the characters the name or number takes
+    bool full = false;                    // it takes no more characters
 };
 void SetPadHook(std::function<PadContext()> hook);
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "shell.h"
@@ -47,6 +48,18 @@ UINT PadKey(PadControl control, const PadContext& now);
 // from rest it must pass `press`, and once held it stays so until it comes
 // back within `release`.
 bool AxisHeld(int value, bool wasHeld, int press, int release);
+// The picker of characters a pad types with where a name or a level number
+// is asked for, as the window draws it beside the prompt: the characters
+// offered and the one chosen, dimmed when the text takes no more. (x, y) is
+// the frame point it stands at: its right edge, the middle of the chosen
+// character. No characters: nothing is shown.
+struct PickerView
+{
+    std::string chars; // capitals, small letters, digits, the rest
+    int selected = 0;
+    bool full = false;
+    int x = 0, y = 0;
+};
 
 // ---------------------------------------------------------------- scripts
 enum class ScriptKind {
@@ -64,14 +77,16 @@ enum class ScriptKind {
     Screenshot,
     Dump,
     Check,
-    Quit
+    Quit,
+    PadButton, // a = SDL's button, b = 1 pressed, 0 let go
+    PadAxis    // a = SDL's axis, b = its value
 };
 
 struct ScriptEvent
 {
     uint32_t time = 0;
     ScriptKind kind = ScriptKind::Quit;
-    int a = 0, b = 0; // key / char code / x, y / wheel distance; a = 1 for a repeated keydown
+    int a = 0, b = 0; // key / char code / x, y / wheel distance / pad control; b = 1: a repeat
     std::string text; // type text, file name, hex hash
     int line = 0;
 };

@@ -429,10 +429,14 @@ void OnMouseWheel(WPARAM wParam)
     }
 }
 
+bool NameTakes(WPARAM code)
+{
+    return code < 128 && std::isalnum(static_cast<int>(code));
+}
+
 void EnterName(HWND hwnd, WPARAM code)
 {
-    const bool asciiAlnum = code < 128 && std::isalnum(static_cast<int>(code));
-    if (asciiAlnum) {
+    if (NameTakes(code)) {
         if (playerStr.size() < kNameCapacity) {
             playerStr.push_back(static_cast<char>(code));
         }

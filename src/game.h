@@ -71,6 +71,8 @@ extern uint32_t imgOSD, imgBG, imgPause, imgGameOver, imgLevelSw;
 extern uint32_t firstLevel;
 
 void GameInit(); // module initialisation
+// Whether the name being entered takes the character (a WM_CHAR's code).
+bool NameTakes(WPARAM code);
 void InitPlayers();
 void InitPlayFieldBounds();
 void GameOver();

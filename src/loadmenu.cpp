@@ -81,7 +81,7 @@ void SaveAndClose(HWND hwnd)
 
 void Interact(HWND hwnd, WPARAM code)
 {
-    if (code >= '0' && code <= '9') {
+    if (LevelChoiceTakes(code)) {
         if (tryText.size() < kMaxDigits) {
             tryText.push_back(static_cast<char>(code));
         }
@@ -142,6 +142,16 @@ LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT WndProcLoad(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return LoadMenu::WndProc(hwnd, msg, wParam, lParam);
+}
+
+bool LevelChoiceTakes(WPARAM code)
+{
+    return code >= '0' && code <= '9';
+}
+
+bool LevelChoiceFull()
+{
+    return tryText.size() >= LoadMenu::kMaxDigits;
 }
 
 nlohmann::json DumpLevelChoice()

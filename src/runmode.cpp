@@ -10,6 +10,7 @@
 #include "common.h"
 #include "game.h"
 #include "keySettings.h"
+#include "loadmenu.h"
 #include "shell.h"
 
 namespace {
@@ -186,8 +187,17 @@ w32::PadContext PadContextNow()
     w32::PadContext now;
     for (size_t i = 0; i < keyset.size(); ++i)
         now.keys[i] = keyset[i].key;
-    if (OperationMode == opModeGAME && !isGameOver)
+    if (OperationMode == opModeGAME && !isGameOver) {
         now.screen = isPaused ? w32::PadScreen::Paused : w32::PadScreen::Play;
+    } else if (OperationMode == opModeGAME && isHighScore) {
+        now.screen = w32::PadScreen::NameEntry;
+        now.takes = NameTakes;
+        now.full = playerStr.size() >= kNameCapacity;
+    } else if (OperationMode == opModeLOAD) {
+        now.screen = w32::PadScreen::LevelChoice;
+        now.takes = LevelChoiceTakes;
+        now.full = LevelChoiceFull();
+    }
     return now;
 }
 

@@ -3,10 +3,13 @@
 // program's current key settings and screen say. A held control is a held
 // key: one key-down when it is pressed, one key-up when it is let go. The
 // stick and the triggers count as pressed past a threshold, with some
-// hysteresis. Pads come and go at any time; the last one used drives.
+// hysteresis. Pads come and go at any time; the last one used drives. A
+// script's pad is one more, made by its first event.
 #include <SDL.h>
 
 #include <array>
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -17,6 +20,7 @@
 #include "pad.h"
 #include "regular_file.h"
 #include "shell_testing.h"
+#include "window/window.h"
 
 namespace w32 {
 
@@ -26,22 +30,8 @@ namespace {
 constexpr int kStickPress = 16000, kStickRelease = 10000;
 constexpr int kTriggerPress = 20000, kTriggerRelease = 12000;
 constexpr size_t kControls = static_cast<size_t>(PadControl::Count);
-
-// The slots of the key settings, by their role.
-enum Slot {
-    kNextColour = 0,
-    kPrevColour = 1,
-    kRed = 2,
-    kBlue = 3,
-    kGreen = 4,
-    kYellow = 5,
-    kUp = 6,
-    kDown = 7,
-    kLeft = 8,
-    kRight = 9,
-    kFire = 10,
-    kPause = 11
-};
+// The script's pad: an id SDL never gives a joystick.
+constexpr SDL_JoystickID kScriptPad = -2;
 
 struct Pad
 {
@@ -54,6 +44,7 @@ struct Pads
 {
     bool started = false;
     bool withoutScreen = false;
+    bool pickerHidden = false;
     std::function<PadContext()> hook;
     std::vector<Pad> pads;
     SDL_JoystickID driver = -1;
@@ -67,12 +58,15 @@ Pads& P()
     return p;
 }
 
-void Press(size_t control, UINT vk, detail::InputSink& sink)
+// Whether the key went down (it was not held by another control already).
+bool Press(size_t control, UINT vk, detail::InputSink& sink)
 {
     Pads& p = P();
     p.sent[control] = vk;
-    if (p.down[vk]++ == 0)
-        sink.Input(WM_KEYDOWN, vk, KeyLParam(vk, false, false));
+    if (p.down[vk]++ != 0)
+        return false;
+    sink.Input(WM_KEYDOWN, vk, KeyLParam(vk, false, false));
+    return true;
 }
 
 void Release(size_t control, detail::InputSink& sink)
@@ -93,6 +87,26 @@ void ReleaseAll(detail::InputSink& sink)
         Release(c, sink);
 }
 
+// The picker takes a control: the character chosen is typed as a keyboard
+// types it (its key, and the character after the key-down) unless the text
+// is full, or another is chosen. False when the control is not the picker's.
+bool Pick(PadControl control, const PadContext& now, detail::InputSink& sink)
+{
+    const detail::PickerMove move = detail::PickerMoveOf(control);
+    if (move == detail::PickerMove::None)
+        return false;
+    if (move != detail::PickerMove::Add) {
+        detail::MovePicker(now, move);
+        detail::RedrawSurfaces();
+    } else if (const PickerView v = detail::PickerViewOf(now); !now.full && !v.chars.empty()) {
+        const char c = v.chars[static_cast<size_t>(v.selected)];
+        const UINT vk = static_cast<UINT>(std::toupper(static_cast<unsigned char>(c)));
+        if (Press(static_cast<size_t>(control), vk, sink))
+            sink.Input(WM_CHAR, static_cast<WPARAM>(c), 1);
+    }
+    return true;
+}
+
 void SetControl(Pad& pad, PadControl control, bool held, detail::InputSink& sink)
 {
     Pads& p = P();
@@ -109,8 +123,10 @@ void SetControl(Pad& pad, PadControl control, bool held, detail::InputSink& sink
         ReleaseAll(sink);
         p.driver = pad.id;
     }
-    const UINT vk = PadKey(control, p.hook ? p.hook() : PadContext{});
-    if (vk)
+    const PadContext now = p.hook ? p.hook() : PadContext{};
+    if (detail::PickerScreen(now.screen) && Pick(control, now, sink))
+        return;
+    if (const UINT vk = PadKey(control, now))
         Press(c, vk, sink);
 }
 
@@ -128,8 +144,10 @@ void Open(int deviceIndex)
     const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
     if (Find(id) || !SDL_IsGameController(deviceIndex))
         return;
-    if (SDL_GameController* gc = SDL_GameControllerOpen(deviceIndex))
+    if (SDL_GameController* gc = SDL_GameControllerOpen(deviceIndex)) {
         P().pads.push_back({gc, id, {}});
+        detail::RedrawSurfaces();
+    }
 }
 
 void Close(SDL_JoystickID id, detail::InputSink& sink)
@@ -144,6 +162,7 @@ void Close(SDL_JoystickID id, detail::InputSink& sink)
         if (it->id == id) {
             SDL_GameControllerClose(it->controller);
             pads.erase(it);
+            detail::RedrawSurfaces();
             return;
         }
     }
@@ -176,7 +195,7 @@ bool ButtonControl(Uint8 button, PadControl& control)
     return false;
 }
 
-void Axis(Pad& pad, Uint8 axis, int value, detail::InputSink& sink)
+void Axis(Pad& pad, int axis, int value, detail::InputSink& sink)
 {
     auto both = [&](PadControl negative, PadControl positive) {
         const bool wasNeg = pad.held[static_cast<size_t>(negative)];
@@ -219,38 +238,6 @@ void AddMappings()
 }
 
 } // namespace
-
-UINT PadKey(PadControl control, const PadContext& now)
-{
-    const auto c = static_cast<size_t>(control);
-    // In menus, by the order of PadControl: the d-pad and the stick move the
-    // selection, south and Start are Enter, east and Back are Escape.
-    static constexpr UINT kMenuKey[kControls] = {
-        VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT,  VK_RETURN, VK_ESCAPE, 0,       0,       0,
-        0,     0,       0,       VK_RETURN, VK_ESCAPE, VK_UP,     VK_DOWN, VK_LEFT, VK_RIGHT};
-    if (now.screen == PadScreen::Menu)
-        return kMenuKey[c];
-    if (now.screen == PadScreen::Paused) {
-        // On the pause screen Escape gives up and any other key resumes.
-        if (control == PadControl::Back)
-            return VK_ESCAPE;
-        if (control == PadControl::Start)
-            return now.keys[kPause] != VK_ESCAPE ? now.keys[kPause] : VK_PAUSE;
-    }
-    // In play, by the order of PadControl: the d-pad, the face buttons (south
-    // fires; west, north and east choose the colours printed on them on the
-    // common pads: blue, yellow, red), the shoulders (previous and next
-    // colour), the triggers (green), Start and Back (the pause key), the stick.
-    static constexpr Slot kSlot[kControls] = {
-        kUp,         kDown,  kLeft,  kRight, kFire,  kRed, kBlue, kYellow, kPrevColour,
-        kNextColour, kGreen, kGreen, kPause, kPause, kUp,  kDown, kLeft,   kRight};
-    return now.keys[kSlot[c]];
-}
-
-bool AxisHeld(int value, bool wasHeld, int press, int release)
-{
-    return wasHeld ? value > release : value > press;
-}
 
 void SetPadHook(std::function<PadContext()> hook)
 {
@@ -321,17 +308,56 @@ void PumpPads(InputSink& sink)
     SDL_FlushEvents(SDL_JOYAXISMOTION, SDL_JOYBATTERYUPDATED);
 }
 
+// The script's pad, made when first used.
+Pad& TheScriptPad()
+{
+    if (Pad* pad = Find(kScriptPad))
+        return *pad;
+    P().pads.push_back({nullptr, kScriptPad, {}});
+    return P().pads.back();
+}
+
+void ScriptPadButton(int button, bool down, InputSink& sink)
+{
+    Pad& pad = TheScriptPad();
+    PadControl control;
+    if (button >= 0 && button <= UINT8_MAX && ButtonControl(static_cast<Uint8>(button), control))
+        SetControl(pad, control, down, sink);
+}
+
+void ScriptPadAxis(int axis, int value, InputSink& sink)
+{
+    Axis(TheScriptPad(), axis, value, sink);
+}
+
+void HidePicker()
+{
+    P().pickerHidden = true;
+}
+
+PickerView PickerNow()
+{
+    const Pads& p = P();
+    if (p.pads.empty() || !p.hook || p.pickerHidden)
+        return {};
+    return PickerViewOf(p.hook());
+}
+
 void ResetPads()
 {
     Pads& p = P();
-    for (Pad& pad : p.pads)
-        SDL_GameControllerClose(pad.controller);
+    for (Pad& pad : p.pads) {
+        if (pad.controller)
+            SDL_GameControllerClose(pad.controller);
+    }
     p.pads.clear();
     p.driver = -1;
     p.sent = {};
     p.down.clear();
     p.hook = nullptr;
     p.withoutScreen = false;
+    p.pickerHidden = false;
+    ResetPicker();
 }
 
 } // namespace w32::detail

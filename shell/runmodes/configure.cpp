@@ -92,6 +92,7 @@ bool Configure(const RunConfig& c, std::string& error)
         const detail::ReplayPlan& plan = detail::ThePlan();
         display =
             detail::CreateWatchingDisplay(std::move(display), plan.begins, plan.end, plan.speed);
+        detail::HidePicker();
     }
     detail::Shown() = std::move(display);
     detail::InstallHost(*detail::Shown(), m);

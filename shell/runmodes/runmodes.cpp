@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "host_api.h"
+#include "pad/pad.h"
 #include "run.h"
 
 namespace w32::detail {
@@ -106,6 +107,28 @@ void QueueScriptInput(const ScriptEvent& e)
     }
 }
 
+// A script's pad event: the keys it presses go in at the event's time, with
+// the characters TranslateMessage makes of them, as a real pad's do.
+void QueuePadInput(const ScriptEvent& e)
+{
+    struct AtEventTime final : InputSink
+    {
+        HWND h;
+        uint64_t t;
+        AtEventTime(HWND window, uint64_t time) : h(window), t(time) {}
+        void Input(UINT msg, WPARAM wParam, LPARAM lParam) override
+        {
+            if (h)
+                QueueInput(h, msg, wParam, lParam, t, true);
+        }
+        void Exposed() override {}
+    } sink(MainWindow(), e.time);
+    if (e.kind == ScriptKind::PadButton)
+        ScriptPadButton(e.a, e.b != 0, sink);
+    else
+        ScriptPadAxis(e.a, e.b, sink);
+}
+
 } // namespace
 
 RunMode& TheRunMode()
@@ -156,6 +179,10 @@ void RunMode::RunNextEvent()
     }
     case ScriptKind::Quit:
         EndRun(0);
+        break;
+    case ScriptKind::PadButton:
+    case ScriptKind::PadAxis:
+        QueuePadInput(e);
         break;
     default:
         QueueScriptInput(e);

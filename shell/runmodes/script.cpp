@@ -1,4 +1,6 @@
 // Scripts of input events: their lines read into events.
+#include <SDL.h>
+
 #include <cctype>
 #include <charconv>
 #include <sstream>
@@ -46,6 +48,37 @@ std::string RestAfterWords(const std::string& line, int count)
     if (i < line.size())
         ++i;
     return line.substr(i);
+}
+
+// A pad's event, `pad down|up <button>` or `pad axis <axis> <value>` with
+// SDL's names (and triggerleft, triggerright for its triggers' axes); the
+// reason when it is malformed, else empty.
+std::string ParsePad(const std::vector<std::string>& w, ScriptEvent& ev)
+{
+    const bool button = w.size() == 4 && (w[2] == "down" || w[2] == "up");
+    const bool axis = w.size() == 5 && w[2] == "axis";
+    if (!button && !axis)
+        return "pad wants down or up and a button, or axis, an axis and a value";
+    // SDL reads a sign before an axis's name; a script names it plainly.
+    const std::string& name = w[3];
+    if (!std::isalpha(static_cast<unsigned char>(name[0])))
+        return "unknown pad control '" + name + "'";
+    if (button) {
+        ev.kind = ScriptKind::PadButton;
+        ev.a = SDL_GameControllerGetButtonFromString(name.c_str());
+        ev.b = w[2] == "down" ? 1 : 0;
+        return ev.a == SDL_CONTROLLER_BUTTON_INVALID ? "unknown pad button '" + name + "'" : "";
+    }
+    ev.kind = ScriptKind::PadAxis;
+    const std::string sdlName = name == "triggerleft"    ? "lefttrigger"
+                                : name == "triggerright" ? "righttrigger"
+                                                         : name;
+    ev.a = SDL_GameControllerGetAxisFromString(sdlName.c_str());
+    if (ev.a == SDL_CONTROLLER_AXIS_INVALID)
+        return "unknown pad axis '" + name + "'";
+    if (!ToInt(w[4], ev.b) || ev.b < -32768 || ev.b > 32767)
+        return "pad axis wants a value from -32768 to 32767";
+    return "";
 }
 
 } // namespace
@@ -165,6 +198,9 @@ bool ParseScript(std::istream& in, const std::string& name, Script& out, std::st
             if (!wantArgs(1) || !IsHex(w[2]))
                 return fail("check wants a hexadecimal hash");
             ev.text = w[2];
+        } else if (e == "pad") {
+            if (const std::string why = ParsePad(w, ev); !why.empty())
+                return fail(why);
         } else {
             return fail("unknown event '" + e + "'");
         }

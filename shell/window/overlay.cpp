@@ -1,81 +1,19 @@
-// The indication over the frame: letters of 5 x 7 cells, each cell a square
-// of a few pixels, on a dark plate, and a gauge of ten steps under them.
+// What the window draws over the frame: the indication (letters of 5 x 7
+// cells, each cell a square of a few pixels, on a dark plate, and a gauge of
+// ten steps under them) and a pad's picker of characters.
 #include "overlay.h"
 
 #include <algorithm>
-#include <array>
+
+#include "glyphs.h"
+#include "host.h"
 
 namespace w32::detail {
 
 namespace {
 
-struct Glyph
-{
-    char c;
-    std::array<const char*, 7> rows;
-};
-
-// The letters the indications use, and the digits.
-constexpr Glyph kGlyphs[] = {
-    {'A', {" ### ", "#   #", "#   #", "#####", "#   #", "#   #", "#   #"}},
-    {'C', {" ####", "#    ", "#    ", "#    ", "#    ", "#    ", " ####"}},
-    {'D', {"#### ", "#   #", "#   #", "#   #", "#   #", "#   #", "#### "}},
-    {'E', {"#####", "#    ", "#    ", "#### ", "#    ", "#    ", "#####"}},
-    {'F', {"#####", "#    ", "#    ", "#### ", "#    ", "#    ", "#    "}},
-    {'G', {" ####", "#    ", "#    ", "#  ##", "#   #", "#   #", " ####"}},
-    {'H', {"#   #", "#   #", "#   #", "#####", "#   #", "#   #", "#   #"}},
-    {'I', {"#####", "  #  ", "  #  ", "  #  ", "  #  ", "  #  ", "#####"}},
-    {'L', {"#    ", "#    ", "#    ", "#    ", "#    ", "#    ", "#####"}},
-    {'M', {"#   #", "## ##", "# # #", "# # #", "#   #", "#   #", "#   #"}},
-    {'N', {"#   #", "##  #", "# # #", "#  ##", "#   #", "#   #", "#   #"}},
-    {'O', {" ### ", "#   #", "#   #", "#   #", "#   #", "#   #", " ### "}},
-    {'P', {"#### ", "#   #", "#   #", "#### ", "#    ", "#    ", "#    "}},
-    {'R', {"#### ", "#   #", "#   #", "#### ", "# #  ", "#  # ", "#   #"}},
-    {'S', {" ####", "#    ", "#    ", " ### ", "    #", "    #", "#### "}},
-    {'T', {"#####", "  #  ", "  #  ", "  #  ", "  #  ", "  #  ", "  #  "}},
-    {'U', {"#   #", "#   #", "#   #", "#   #", "#   #", "#   #", " ### "}},
-    {'0', {" ### ", "#   #", "#  ##", "# # #", "##  #", "#   #", " ### "}},
-    {'1', {"  #  ", " ##  ", "  #  ", "  #  ", "  #  ", "  #  ", " ### "}},
-    {'2', {" ### ", "#   #", "    #", "   # ", "  #  ", " #   ", "#####"}},
-    {'3', {"#####", "   # ", "  #  ", "   # ", "    #", "#   #", " ### "}},
-    {'4', {"   # ", "  ## ", " # # ", "#  # ", "#####", "   # ", "   # "}},
-    {'5', {"#####", "#    ", "#### ", "    #", "    #", "#   #", " ### "}},
-    {'6', {"  ## ", " #   ", "#    ", "#### ", "#   #", "#   #", " ### "}},
-    {'7', {"#####", "    #", "   # ", "  #  ", " #   ", " #   ", " #   "}},
-    {'8', {" ### ", "#   #", "#   #", " ### ", "#   #", "#   #", " ### "}},
-    {'9', {" ### ", "#   #", "#   #", " ####", "    #", "   # ", " ##  "}},
-};
-
-constexpr int kCellsW = 5, kCellsH = 7, kAdvance = 6; // in cells
-constexpr int kSteps = 10;                            // of the gauge
-
-const Glyph* Find(char c)
-{
-    for (const Glyph& g : kGlyphs) {
-        if (g.c == c)
-            return &g;
-    }
-    return nullptr; // a space, or a letter the set lacks: a gap
-}
-
-// The cells of one letter at (x, y), a run of cells in a row as one rectangle.
-void AddGlyph(const Glyph& g, int x, int y, int cell, std::vector<SDL_Rect>& out)
-{
-    for (int row = 0; row < kCellsH; ++row) {
-        const char* r = g.rows[static_cast<size_t>(row)];
-        for (int col = 0; col < kCellsW;) {
-            if (r[col] != '#') {
-                ++col;
-                continue;
-            }
-            int end = col;
-            while (end < kCellsW && r[end] == '#')
-                ++end;
-            out.push_back({x + col * cell, y + row * cell, (end - col) * cell, cell});
-            col = end;
-        }
-    }
-}
+constexpr int kAdvance = 6; // cells from one letter to the next
+constexpr int kSteps = 10;  // of the gauge
 
 } // namespace
 
@@ -90,25 +28,52 @@ OverlayShape LayOutOverlay(const Indication& what, const FrameBox& box)
     const int gaugeW = kSteps * 4 * cell - cell;
     const int pad = 3 * cell;
     const int innerW = what.value >= 0 ? std::max(textW, gaugeW) : textW;
-    const int innerH = kCellsH * cell + (what.value >= 0 ? 5 * cell : 0);
+    const int innerH = kGlyphH * cell + (what.value >= 0 ? 5 * cell : 0);
     shape.panel = {box.x + (box.w - innerW) / 2 - pad, box.y + 4 * cell, innerW + 2 * pad,
                    innerH + 2 * pad};
     int x = shape.panel.x + pad + (innerW - textW) / 2;
     const int y = shape.panel.y + pad;
     for (char c : what.text) {
-        if (const Glyph* g = Find(c))
-            AddGlyph(*g, x, y, cell, shape.lit);
+        AddGlyph(c, x, y, cell, shape.lit);
         x += kAdvance * cell;
     }
     if (what.value >= 0) {
         const int filled = std::clamp((what.value + 5) / 10, 0, kSteps);
         const int gx = shape.panel.x + pad + (innerW - gaugeW) / 2;
-        const int gy = y + (kCellsH + 2) * cell;
+        const int gy = y + (kGlyphH + 2) * cell;
         for (int i = 0; i < kSteps; ++i) {
             const SDL_Rect step{gx + i * 4 * cell, gy, 3 * cell, 3 * cell};
             (i < filled ? shape.lit : shape.unlit).push_back(step);
         }
     }
+    return shape;
+}
+
+OverlayShape LayOutPicker(const PickerView& picker, const FrameBox& box)
+{
+    OverlayShape shape;
+    const int n = static_cast<int>(picker.chars.size());
+    if (n == 0 || box.w <= 0 || box.h <= 0)
+        return shape;
+    // The chosen character between two bars, the ones before and after it
+    // dim above and below, in letters as large as the indication's.
+    const int cell = std::max(2, box.h / 175);
+    const int pitch = (kGlyphH + 3) * cell;
+    const int pad = 2 * cell;
+    const int w = kGlyphW * cell + 2 * pad;
+    const int h = 2 * pitch + kGlyphH * cell + 2 * pad;
+    const int right = box.x + picker.x * box.w / kClientW;
+    const int middle = box.y + picker.y * box.h / kClientH;
+    shape.panel = {std::max(box.x, right - w), middle - h / 2, w, h};
+    const int x = shape.panel.x + pad;
+    const int top = shape.panel.y + pad;
+    for (int row = 0; row < 3; ++row) {
+        const char c = picker.chars[static_cast<size_t>((picker.selected + row - 1 + n) % n)];
+        const bool chosen = row == 1 && !picker.full;
+        AddGlyph(c, x, top + row * pitch, cell, chosen ? shape.lit : shape.unlit);
+    }
+    for (int y : {top + pitch - 2 * cell, top + pitch + (kGlyphH + 1) * cell})
+        shape.lit.push_back({x - cell, y, (kGlyphW + 2) * cell, std::max(1, cell / 2)});
     return shape;
 }
 

@@ -1,5 +1,6 @@
-// The indication the window shows over the frame for a moment (a volume,
-// the scaling), drawn with rectangles: a small built-in letter set, no fonts.
+// What the window shows over the frame: the indication of a moment (a
+// volume, the scaling) and a pad's picker of characters, drawn with
+// rectangles: a small built-in letter set, no fonts.
 #pragma once
 
 #include <SDL.h>
@@ -19,6 +20,8 @@ struct OverlayShape
 
 // The indication laid out at the top of the frame's box.
 OverlayShape LayOutOverlay(const Indication& what, const FrameBox& box);
+// A pad's picker of characters laid out at its place on the frame.
+OverlayShape LayOutPicker(const PickerView& picker, const FrameBox& box);
 void DrawOverlay(SDL_Renderer* renderer, const OverlayShape& shape);
 
 } // namespace w32::detail

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "pad/pad.h"
+
 namespace w32::detail {
 
 namespace {
@@ -133,6 +135,7 @@ void Presenter::Show(bool sharp, const Indication& indication)
     indicated_ = !indication.text.empty();
     if (indicated_)
         DrawOverlay(renderer_, LayOutOverlay(indication, box));
+    DrawOverlay(renderer_, LayOutPicker(PickerNow(), box));
     SDL_RenderPresent(renderer_);
 }
 

@@ -225,6 +225,12 @@ void RefreshSurfaces()
         s->Refresh();
 }
 
+void RedrawSurfaces()
+{
+    for (SdlSurface* s : Surfaces())
+        s->Lost();
+}
+
 bool FramePointOf(Uint32 windowId, int x, int y, POINT& out, bool& inside)
 {
     SDL_Window* w = SDL_GetWindowFromID(windowId);

@@ -22,6 +22,8 @@ SDL_Window* SdlWindowOf(Surface* surface);
 uint64_t SurfacesDue();
 // Shows again the windows that want it.
 void RefreshSurfaces();
+// Every window wants showing again (what is drawn over the frame changed).
+void RedrawSurfaces();
 // The point of the frame under the point (x, y) of a window, the bars taken
 // to the frame's edge, and whether (x, y) lies inside the window; false
 // when the window is not one of ours.

@@ -64,6 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case w32::ScriptKind::Check:
             FUZZ_CHECK(!ev.text.empty(), "event without its text");
             break;
+        case w32::ScriptKind::PadButton:
+            FUZZ_CHECK(ev.a >= 0 && (ev.b == 0 || ev.b == 1), std::to_string(ev.a));
+            break;
+        case w32::ScriptKind::PadAxis:
+            FUZZ_CHECK(ev.a >= 0 && ev.b >= -32768 && ev.b <= 32767, std::to_string(ev.b));
+            break;
         case w32::ScriptKind::Close:
         case w32::ScriptKind::Quit:
             break;

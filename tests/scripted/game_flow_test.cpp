@@ -347,6 +347,53 @@ TEST(GameFlow, HeldEscapeNeitherGivesUpNorEndsTheNameEntry)
     EXPECT_EQ(table.rfind("ok\r\n       100\r\n", 0), 0u) << table;
 }
 
+// A whole game with pad events alone: the level chosen with the picker, two
+// levels played (the first won at once), the game given up, a name entered
+// with the picker, which the table then holds; the replay kept of it plays
+// back without a pad.
+TEST(GameFlow, AWholeGameIsPlayedWithAPadAlone)
+{
+    harness::GameDir dir(false);
+    MakeData(dir, {Level{}, Level{0}, Level{}});
+    auto tap = [](int ms, const std::string& button) {
+        return std::to_string(ms) + " pad down " + button + "\n" + std::to_string(ms + 20) +
+               " pad up " + button + "\n";
+    };
+    // The level choice: down to it, the picker down from 1 to 2, added, confirmed.
+    std::string s = tap(100, "dpdown") + tap(200, "a") + tap(300, "dpdown") + tap(400, "a") +
+                    "450 dump load.json\n" + tap(500, "start") + "600 dump m.json\n" +
+                    tap(kStart, "a") + At(38, "pad down a") + At(200, "pad up a") +
+                    At(210, "pad down back") + At(210, "pad up back", 30) +
+                    At(211, "pad down back") + At(211, "pad up back", 30);
+    // "Ab1": A; the next kind (small letters) and down by the stick to b, added
+    // with right; the next kind (digits), down to 1, added twice, one rubbed out.
+    s += At(212, "pad down a") + At(212, "pad up a", 30) + At(213, "pad down rightshoulder") +
+         At(213, "pad up rightshoulder", 30) + At(214, "pad axis lefty 30000") +
+         At(214, "pad axis lefty 0", 30) + At(215, "pad down dpright") +
+         At(215, "pad up dpright", 30) + At(216, "pad down rightshoulder") +
+         At(216, "pad up rightshoulder", 30) + At(217, "pad down dpdown") +
+         At(217, "pad up dpdown", 30) + At(218, "pad down a") + At(218, "pad up a", 30) +
+         At(219, "pad down a") + At(219, "pad up a", 30) + At(220, "pad down b") +
+         At(220, "pad up b", 30) + At(221, "dump name.json") + At(222, "pad down start") +
+         At(222, "pad up start", 30) + At(223, "dump menu.json");
+    PlayGame(dir, s);
+    EXPECT_EQ(dir.Dump("load.json")["levelChoice"]["try"], "2");
+    ASSERT_EQ(dir.Dump("m.json")["firstLevel"], 2);
+    EXPECT_EQ(Game(dir, "name.json")["playerStr"], "Ab1");
+    EXPECT_EQ(Game(dir, "name.json")["player"]["score"], 100);
+    EXPECT_EQ(dir.Dump("menu.json")["operationMode"], "MENU");
+    const std::string table = dir.Read("HighScores.list");
+    EXPECT_EQ(table.rfind("Ab1\r\n       100\r\n", 0), 0u) << table;
+    std::vector<fs::path> kept;
+    for (const auto& e : fs::directory_iterator(dir / "replays"))
+        kept.push_back(e.path());
+    ASSERT_EQ(kept.size(), 1u);
+    const auto r =
+        harness::Run(ZODUZOR_BINARY,
+                     {"--dir", dir.str(), "--headless", "--replay", kept[0].string()}, dir.str());
+    EXPECT_EQ(r.out, "ok\n") << r.err;
+}
+
 TEST(GameFlow, LevelNumbersAboveThreeDigitsAreAnnouncedWhole)
 {
     harness::GameDir dir(false);

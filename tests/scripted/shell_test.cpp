@@ -115,6 +115,12 @@ TEST(Shell, BadScriptsAndOptionsStopBeforeTheStart)
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("test.script:2"), std::string::npos) << r.err;
     EXPECT_TRUE(g.Read("trace.txt").empty()) << "no screen may have begun";
+    for (const char* pad : {"pad down", "pad down turbo", "pad press a", "pad axis leftx",
+                            "pad axis leftx 32768", "pad axis +leftx 100", "pad axis a 100"}) {
+        auto bad = g.Play(std::string("100 pad down a\n200 ") + pad + "\n300 quit\n");
+        EXPECT_EQ(bad.exitCode, 2) << pad;
+        EXPECT_NE(bad.err.find("test.script:2"), std::string::npos) << pad << ": " << bad.err;
+    }
 
     auto opt = g.Play("100 quit\n", {"--sideways"});
     EXPECT_EQ(opt.exitCode, 2);

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "common.h"
@@ -16,6 +18,7 @@
 #include "game.h"
 #include "harness.h"
 #include "keySettings.h"
+#include "loadmenu.h"
 #include "pad/pad.h"
 #include "runmode.h"
 #include "shell_testing.h"
@@ -251,6 +254,34 @@ class PadGame : public ::testing::Test
                                   w32::KeyLParam(vk, false, !down));
     }
 
+    // Walks the picker shown down through all its characters, adding each and
+    // rubbing it out: each one shown is what the game's text then ends with.
+    // Returns the characters typed, or stops at the first one the game refused.
+    std::set<char> PickEveryCharacter(const std::function<std::string()>& text)
+    {
+        std::set<char> typed;
+        for (int step = 0; step < 300; ++step) {
+            const w32::PickerView shown = w32::detail::PickerNow();
+            if (shown.chars.empty()) {
+                ADD_FAILURE() << "no picker shown";
+                break;
+            }
+            const char c = shown.chars[static_cast<size_t>(shown.selected)];
+            Tap(SDL_CONTROLLER_BUTTON_A);
+            if (text() != std::string(1, c)) {
+                ADD_FAILURE() << "the game did not take '" << c << "' (" << int(c)
+                              << "): " << text();
+                break;
+            }
+            Tap(SDL_CONTROLLER_BUTTON_B);
+            EXPECT_EQ(text(), "");
+            if (!typed.insert(c).second)
+                break; // round again
+            Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+        }
+        return typed;
+    }
+
     harness::GameDir dir;
     harness::ScopedCwd cwd{dir.path()};
     HWND hwnd = nullptr;
@@ -390,6 +421,39 @@ TEST_F(PadGame, PadsComeAndGoMidGameAndTheLastOneUsedDrives)
     const int32_t y = players[1].pos.y;
     Tap(SDL_CONTROLLER_BUTTON_DPAD_UP);
     EXPECT_LT(players[1].pos.y, y) << "the first pad drives again";
+}
+
+std::set<char> TakenBy(bool (*takes)(WPARAM))
+{
+    std::set<char> taken;
+    for (int c = 0; c < 256; ++c) {
+        if (takes(static_cast<WPARAM>(c)))
+            taken.insert(static_cast<char>(c));
+    }
+    return taken;
+}
+
+TEST_F(PadGame, ThePickersOfferEveryCharacterTheGameTakesAndNoOther)
+{
+    // The level choice: second in the menu.
+    RunFor(100);
+    Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    Tap(SDL_CONTROLLER_BUTTON_A);
+    ASSERT_EQ(OperationMode, opModeLOAD);
+    const auto digits = PickEveryCharacter([] { return DumpLevelChoice()["try"]; });
+    EXPECT_EQ(digits, TakenBy(LevelChoiceTakes));
+    Tap(SDL_CONTROLLER_BUTTON_BACK);
+    ASSERT_EQ(OperationMode, opModeMENU);
+    EXPECT_TRUE(w32::detail::PickerNow().chars.empty()) << "a picker over the menu";
+
+    // The name entry, after a game given up with a score for the table.
+    Play();
+    players[1].score = 500;
+    Tap(SDL_CONTROLLER_BUTTON_BACK);
+    Tap(SDL_CONTROLLER_BUTTON_BACK);
+    ASSERT_TRUE(isGameOver && isHighScore);
+    const auto letters = PickEveryCharacter([] { return playerStr; });
+    EXPECT_EQ(letters, TakenBy(NameTakes));
 }
 
 TEST_F(PadRecording, ARecordingOfAPadGameReplaysExactlyWithoutAPad)
