@@ -15,6 +15,7 @@
 #include <optional>
 #include <sstream>
 
+#include "end_request.h"
 #include "host_api.h"
 #include "run.h"
 #include "storage/storage.h"
@@ -210,17 +211,20 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
 bool MakePrivateFolder(std::string& error)
 {
     Replays& r = R();
-    // An empty TMPDIR is no TMPDIR; one that names no folder is said.
+    // An empty TMPDIR is no TMPDIR; one that names no folder is said. The
+    // owner in the name: what a killed run leaves is removed at a later start.
     const char* tmpdir = getenv("TMPDIR");
     std::error_code ec;
     const fs::path temp = tmpdir && *tmpdir ? fs::temp_directory_path(ec) : fs::path("/tmp");
-    std::string pattern = (temp / "zoduzor-replay-XXXXXX").string();
+    std::string pattern =
+        (temp / ("zoduzor-replay-" + std::to_string(getpid()) + "-XXXXXX")).string();
     if (ec || !mkdtemp(pattern.data())) {
         error = "cannot make a temporary folder for the replay's files in " +
                 (ec ? std::string(tmpdir) : temp.string()) + " (TMPDIR)";
         return false;
     }
     r.privateFolder = pattern;
+    RemoveAtQuickExit(r.privateFolder);
     for (size_t i = 0; i < r.files.size(); ++i) {
         if (!r.files[i])
             continue;
@@ -363,9 +367,12 @@ void GameEnded(uint32_t score, uint32_t firstLevel)
 
 int FinishRun(int code)
 {
+    detail::RunIsOver();
     const detail::Replays& r = detail::R();
     if (!r.replaying || !r.headless)
         return code;
+    if (const int stopped = detail::CheckStopped(r.path))
+        return stopped;
     // Events of later instants left over: the game went another way and ended early.
     if (code == 0) {
         if (const ScriptEvent* next = detail::PendingScriptEvent();
