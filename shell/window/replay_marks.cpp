@@ -61,17 +61,17 @@ std::vector<OverlayShape> LayOutReplayMarks(const ReplayMarks& marks, const Fram
     // Letters 14 pixels high on the 700-pixel frame, never under 7.
     const int cell = std::max(1, box.h / 350);
     const int margin = 3 * cell;
-    plates.push_back(Plate("REPLAY", box.x + margin, box.y + margin, cell));
-    if (marks.paused) {
-        const SDL_Rect& mark = plates.front().panel;
-        plates.push_back(Plate("PAUSED", mark.x + mark.w + margin, mark.y, cell));
-    }
+    const int markX = box.x + box.w - margin - PlateW("REPLAY", cell);
+    plates.push_back(Plate("REPLAY", markX, box.y + margin, cell));
+    if (marks.paused)
+        plates.push_back(
+            Plate("PAUSED", markX - margin - PlateW("PAUSED", cell), box.y + margin, cell));
     if (marks.ended) {
         const std::string line = "END OF REPLAY - ESCAPE LEAVES";
         const int big = std::max(1, box.h / 233);
         const int w = PlateW(line, big);
         plates.push_back(Plate(line, box.x + std::max(0, (box.w - w) / 2),
-                               box.y + box.h - (kGlyphH + 4) * big - 4 * margin, big));
+                               box.y + box.h - (kGlyphH + 4) * big - 2 * margin, big));
     }
     return plates;
 }

@@ -1,5 +1,5 @@
 // What the window shows over a replay being watched: a small REPLAY mark in
-// the frame's top left corner, a paused sign beside it while the replay
+// the frame's top right corner, a paused sign beside it while the replay
 // stands still, and at its end a line saying how to leave. Drawn over the
 // frame like the indication, never into it.
 #pragma once
