@@ -175,6 +175,7 @@ void RunMode::RunNextEvent()
             }
             EndRun(4);
         }
+        ReplayChecked(e.time);
         break;
     }
     case ScriptKind::Quit:
@@ -201,6 +202,9 @@ bool RunMode::KeepsLateTicks(uint64_t late)
     // (a machine that slept) ticks are dropped, and the session no longer
     // replays exactly.
     constexpr uint64_t kCatchUpMs = 1000;
+    // A replay drops the ticks of time in which no game is played.
+    if (Replaying() && !Playing())
+        return false;
     if (hasScript || RecordingToFile())
         return true;
     if (!KeepingSession())
@@ -221,6 +225,8 @@ void RunMode::Observe(Delivery what, const MSG& msg)
         RecordInput(msg);
         break;
     case Delivery::Tick:
+        if (Replaying() && !ReplayChecksOften(Instant()))
+            EndRun(4);
         RecordChecks(Instant(), true);
         break;
     case Delivery::Character:

@@ -259,3 +259,36 @@ bool SaveFile(const std::string& path, const std::string& contents)
 {
     return SaveFile(path, [&contents](std::istream*) { return contents; });
 }
+
+NewFile SaveNewFile(const std::string& path, const std::string& contents)
+{
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+        temp = TemporaryName(path);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return NewFile::failed;
+        }
+    }
+    if (fd < 0) {
+        return NewFile::failed;
+    }
+    bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    // Linked under its name, which fails when anything has that name; where
+    // the file system has no hard links, renamed without replacing.
+    NewFile result = NewFile::failed;
+    if (ok && (::link(temp.c_str(), path.c_str()) == 0 ||
+               (errno != EEXIST && ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(),
+                                               RENAME_NOREPLACE) == 0))) {
+        result = NewFile::made;
+        SyncFolder(FolderOf(path));
+    } else if (ok && errno == EEXIST) {
+        result = NewFile::exists;
+    }
+    ::unlink(temp.c_str());
+    if (result == NewFile::made)
+        FileSaved(path);
+    return result;
+}

@@ -25,7 +25,13 @@
 bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make);
 bool SaveFile(const std::string& path, const std::string& contents);
 
-// Called after each save that succeeded, with the path SaveFile was given:
+// Makes a new file at `path` holding `contents`, whole or not at all, and
+// never in place of anything already there (a file, a link, a folder): for
+// files that two games may make at once under one name.
+enum class NewFile { made, exists, failed };
+NewFile SaveNewFile(const std::string& path, const std::string& contents);
+
+// Called after each save that succeeded (SaveFile, SaveNewFile) with its path:
 // where the platform keeps files elsewhere too, they are brought up to date.
 // The desktop does nothing here (file_saved.cpp); the browser build puts
 // web/platform/file_saved_web.cpp in its place.

@@ -1,5 +1,5 @@
 // The window's own small letter set, for what it draws over the frame:
-// capitals, small letters and digits of 5 x 7 cells, drawn as rectangles.
+// capitals, small letters, digits and a dash of 5 x 7 cells, drawn as rectangles.
 #pragma once
 
 #include <SDL.h>

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "pad/pad.h"
+#include "replay_marks.h"
 
 namespace w32::detail {
 
@@ -136,6 +137,8 @@ void Presenter::Show(bool sharp, const Indication& indication)
     if (indicated_)
         DrawOverlay(renderer_, LayOutOverlay(indication, box));
     DrawOverlay(renderer_, LayOutPicker(PickerNow(), box));
+    for (const OverlayShape& plate : LayOutReplayMarks(ReplayMarksNow(), box))
+        DrawOverlay(renderer_, plate);
     SDL_RenderPresent(renderer_);
 }
 
