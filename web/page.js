@@ -171,7 +171,7 @@ if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'funct
                 Module.removeRunDependency('player-files');
             });
         }],
-        // Called by the game after each save (file_saved_web.cpp); the copy
+        // Called by the game after each save (storage_system_web.cpp); the copy
         // waits until the game next yields, so all it did in one go is in.
         onFileSaved: () => setTimeout(() => {
             savePlayerFiles();

@@ -280,8 +280,7 @@ NewFile SaveNewFile(const std::string& path, const std::string& contents)
     // the file system has no hard links, renamed without replacing.
     NewFile result = NewFile::failed;
     if (ok && (::link(temp.c_str(), path.c_str()) == 0 ||
-               (errno != EEXIST && ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(),
-                                               RENAME_NOREPLACE) == 0))) {
+               (errno != EEXIST && RenameWithoutReplacing(temp, path)))) {
         result = NewFile::made;
         SyncFolder(FolderOf(path));
     } else if (ok && errno == EEXIST) {
