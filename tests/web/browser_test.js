@@ -313,6 +313,7 @@ test('a game starts and the ship fires', async () => {
     const end = Date.now() + 3000;
     let fired = 0;
     while (Date.now() < end && fired < 10) {
+        await page.waitForTimeout(20);
         fired = await shotPixels();
     }
     const playing = await cpuShare(5000);
@@ -343,6 +344,7 @@ test('a game given up keeps a replay that the page offers and the desktop verifi
     const [download] = await Promise.all([page.waitForEvent('download'), page.click('#replay')]);
     const name = download.suggestedFilename();
     assert.match(name, /^\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d_score-\d+_level-1\.replay$/);
+    console.log(`kept replay: ${name}`);
     const file = path.join(work, name);
     await download.saveAs(file);
     const kept = await page.evaluate((n) => Array.from(Module.FS.readFile(`/player/zoduzor/replays/${n}`)), name);
