@@ -111,6 +111,21 @@ std::string TemporaryName(const std::string& target)
     return target + tail;
 }
 
+// Makes a new temporary file beside `target` (its name in `temp`), open for
+// writing; -1 when none can be made.
+int OpenTemporary(const std::string& target, std::string& temp)
+{
+    int fd = -1;
+    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+        temp = TemporaryName(target);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return -1;
+        }
+    }
+    return fd;
+}
+
 enum class Put { done, failed, exists };
 
 // Writes the text to a temporary file beside `target` and flushes it; then
@@ -121,14 +136,7 @@ enum class Put { done, failed, exists };
 Put PutThroughTemporary(const std::string& target, const std::string& text, const Stat* old)
 {
     std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
-        temp = TemporaryName(target);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            return Put::failed;
-        }
-    }
+    const int fd = OpenTemporary(target, temp);
     if (fd < 0) {
         return Put::failed;
     }
@@ -263,14 +271,7 @@ bool SaveFile(const std::string& path, const std::string& contents)
 NewFile SaveNewFile(const std::string& path, const std::string& contents)
 {
     std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
-        temp = TemporaryName(path);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            return NewFile::failed;
-        }
-    }
+    const int fd = OpenTemporary(path, temp);
     if (fd < 0) {
         return NewFile::failed;
     }
