@@ -221,6 +221,10 @@ void RunMode::Observe(Delivery what, const MSG& msg)
 {
     switch (what) {
     case Delivery::Input:
+        // In a replay no tick comes while no game plays: the input that
+        // begins one marks the end of the wait before it.
+        if (Replaying() && !ReplayChecksOften(Instant()))
+            EndRun(4);
         RecordChecks(Instant(), false);
         RecordInput(msg);
         break;

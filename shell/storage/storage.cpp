@@ -190,9 +190,7 @@ class DescriptorStream : public std::istream
     FileBuffer buffer_;
 };
 
-} // namespace
-
-bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make)
+bool Save(const std::string& path, const std::function<std::string(std::istream*)>& make)
 {
     const std::string target = FollowLinks(path);
     if (target.empty()) {
@@ -255,6 +253,16 @@ bool SaveFile(const std::string& path, const std::function<std::string(std::istr
     return false;
 }
 
+} // namespace
+
+bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make)
+{
+    if (!Save(path, make))
+        return false;
+    FileSaved(path);
+    return true;
+}
+
 bool SaveFile(const std::string& path, const std::string& contents)
 {
     return SaveFile(path, [&contents](std::istream*) { return contents; });
@@ -273,13 +281,14 @@ NewFile SaveNewFile(const std::string& path, const std::string& contents)
     // the file system has no hard links, renamed without replacing.
     NewFile result = NewFile::failed;
     if (ok && (::link(temp.c_str(), path.c_str()) == 0 ||
-               (errno != EEXIST && ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(),
-                                               RENAME_NOREPLACE) == 0))) {
+               (errno != EEXIST && RenameWithoutReplacing(temp, path)))) {
         result = NewFile::made;
         SyncFolder(FolderOf(path));
     } else if (ok && errno == EEXIST) {
         result = NewFile::exists;
     }
     ::unlink(temp.c_str());
+    if (result == NewFile::made)
+        FileSaved(path);
     return result;
 }

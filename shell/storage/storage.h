@@ -30,3 +30,12 @@ bool SaveFile(const std::string& path, const std::string& contents);
 // files that two games may make at once under one name.
 enum class NewFile { made, exists, failed };
 NewFile SaveNewFile(const std::string& path, const std::string& contents);
+
+// What the system offers differently on the desktop (storage_system.cpp)
+// and in a browser (web/platform/storage_system_web.cpp, linked in its place):
+// Renames `from` to `to` unless something is named `to` (errno EEXIST then).
+bool RenameWithoutReplacing(const std::string& from, const std::string& to);
+// Called after each save that succeeded (SaveFile, SaveNewFile) with its
+// path: where the platform keeps files elsewhere too, they are brought up
+// to date.
+void FileSaved(const std::string& path);

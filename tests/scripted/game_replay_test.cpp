@@ -114,6 +114,22 @@ TEST(GameReplay, AFinishedGameIsKeptAndReplaysAgainstItsOwnStartingFiles)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "replays"), fs::directory_iterator()), 52);
 }
 
+// A game begun after a wait in the menu longer than the checks' gap keeps a
+// replay that verifies: the checks begin with the game.
+TEST(GameReplay, AGameBegunAfterAWaitInTheMenuVerifies)
+{
+    harness::GameDir dir;
+    const auto played =
+        dir.Play("3700 press VK_RETURN\n+3000 press VK_ESCAPE\n+500 press VK_ESCAPE\n+3000 quit\n");
+    EXPECT_EQ(played.exitCode, 0) << played.err;
+    std::vector<fs::path> kept;
+    for (const auto& e : fs::directory_iterator(dir / "replays"))
+        kept.push_back(e.path());
+    ASSERT_EQ(kept.size(), 1u);
+    const auto r = Replay(dir, kept[0].string());
+    EXPECT_EQ(r.out, "ok\n") << r.err;
+}
+
 // Two games ending in the same second of one folder keep a replay each, made
 // beside whatever holds the name already (here a link to nowhere), never
 // through it or in its place.
