@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "pad.h"
+#include "regular_file.h"
 
 namespace w32::detail {
 
@@ -49,9 +49,9 @@ bool AddMappingsFile(const std::string& path, std::string& problem)
                   " bytes, more than any pad mapping database; it is not read";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    InFile in(path);
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.good() && !in.eof()) {
+    if (!in.is_open() || in.bad()) {
         problem = path + ": cannot be read";
         return false;
     }

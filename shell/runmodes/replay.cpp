@@ -211,16 +211,13 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
 bool MakePrivateFolder(std::string& error)
 {
     Replays& r = R();
-    // An empty TMPDIR is no TMPDIR; one that names no folder is said. The
-    // owner in the name: what a killed run leaves is removed at a later start.
-    const char* tmpdir = getenv("TMPDIR");
-    std::error_code ec;
-    const fs::path temp = tmpdir && *tmpdir ? fs::temp_directory_path(ec) : fs::path("/tmp");
+    std::string temp;
+    const bool found = TemporaryFolder(temp);
     std::string pattern =
-        (temp / ("zoduzor-replay-" + std::to_string(getpid()) + "-XXXXXX")).string();
-    if (ec || !mkdtemp(pattern.data())) {
-        error = "cannot make a temporary folder for the replay's files in " +
-                (ec ? std::string(tmpdir) : temp.string()) + " (TMPDIR)";
+        (fs::path(temp) / (std::string(kReplayFolderPrefix) + std::to_string(getpid()) + "-XXXXXX"))
+            .string();
+    if (!found || !mkdtemp(pattern.data())) {
+        error = "cannot make a temporary folder for the replay's files in " + temp + " (TMPDIR)";
         return false;
     }
     r.privateFolder = pattern;

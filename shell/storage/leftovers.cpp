@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -20,6 +19,7 @@
 
 #include "host_api.h"
 #include "shell.h"
+#include "storage.h"
 
 namespace fs = std::filesystem;
 
@@ -29,7 +29,6 @@ namespace {
 
 // The player's files that are saved whole through a temporary file.
 constexpr std::string_view kSaved[] = {"usersettings.list", "highscores.list", "window.cfg"};
-constexpr std::string_view kReplayFolder = "zoduzor-replay-";
 
 bool Digits(std::string_view s, bool hex = false)
 {
@@ -92,18 +91,16 @@ void RemoveUnfinishedSaves(const fs::path& folder)
 
 void RemoveReplayFolders()
 {
-    // The folder replays make theirs in: an empty TMPDIR is no TMPDIR.
-    const char* tmpdir = getenv("TMPDIR");
-    std::error_code ec;
-    const fs::path temp = tmpdir && *tmpdir ? fs::temp_directory_path(ec) : fs::path("/tmp");
-    if (ec)
+    std::string temp;
+    if (!TemporaryFolder(temp))
         return;
+    std::error_code ec;
     for (fs::directory_iterator it(temp, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (!name.starts_with(kReplayFolder))
+        if (!name.starts_with(kReplayFolderPrefix))
             continue;
-        // zoduzor-replay-<pid>-XXXXXX, a folder of this user's
-        const std::string_view rest = std::string_view(name).substr(kReplayFolder.size());
+        // <prefix><pid>-XXXXXX, a folder of this user's
+        const std::string_view rest = std::string_view(name).substr(kReplayFolderPrefix.size());
         const size_t dash = rest.find('-');
         struct stat st
         {

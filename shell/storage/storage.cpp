@@ -11,7 +11,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 namespace {
 
@@ -261,6 +263,19 @@ bool SaveFile(const std::string& path, const std::function<std::string(std::istr
         return false;
     FileSaved(path);
     return true;
+}
+
+bool TemporaryFolder(std::string& folder)
+{
+    const char* tmpdir = std::getenv("TMPDIR");
+    if (!tmpdir || !*tmpdir) {
+        folder = "/tmp";
+        return true;
+    }
+    std::error_code ec;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+    folder = ec ? std::string(tmpdir) : temp.string();
+    return !ec;
 }
 
 bool SaveFile(const std::string& path, const std::string& contents)

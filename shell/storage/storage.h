@@ -7,6 +7,7 @@
 #include <functional>
 #include <istream>
 #include <string>
+#include <string_view>
 
 #include "regular_file.h"
 
@@ -39,3 +40,11 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to);
 // path: where the platform keeps files elsewhere too, they are brought up
 // to date.
 void FileSaved(const std::string& path);
+
+// The folder of temporary files: TMPDIR, or /tmp when it is unset or empty.
+// False, with `folder` the TMPDIR given, when that names no folder.
+bool TemporaryFolder(std::string& folder);
+// Replays being watched or checked keep the player's files in a private
+// folder there, named with this prefix, the pid and six characters, so that
+// a later start can tell the folders of runs that were killed.
+constexpr std::string_view kReplayFolderPrefix = "zoduzor-replay-";

@@ -12,8 +12,6 @@ namespace w32::detail {
 
 namespace {
 
-constexpr int kAdvance = 6; // cells from one letter to the next
-
 ReplayMarks& Marks()
 {
     static ReplayMarks marks;
@@ -22,7 +20,7 @@ ReplayMarks& Marks()
 
 int PlateW(const std::string& text, int cell)
 {
-    return (static_cast<int>(text.size()) * kAdvance - 1) * cell + 4 * cell;
+    return TextWidth(text, cell) + 4 * cell;
 }
 
 // The text on its plate, the plate's top left at (x, y).
@@ -30,11 +28,7 @@ OverlayShape Plate(const std::string& text, int x, int y, int cell)
 {
     OverlayShape shape;
     shape.panel = {x, y, PlateW(text, cell), (kGlyphH + 4) * cell};
-    int gx = x + 2 * cell;
-    for (char c : text) {
-        AddGlyph(c, gx, y + 2 * cell, cell, shape.lit);
-        gx += kAdvance * cell;
-    }
+    AddText(text, x + 2 * cell, y + 2 * cell, cell, shape.lit);
     return shape;
 }
 
