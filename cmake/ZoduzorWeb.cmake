@@ -41,14 +41,24 @@ function(zoduzor_web_program)
         ${PROJECT_SOURCE_DIR}/web/platform/system_fonts_web.cpp)
     target_include_directories(rastrum PRIVATE ${PROJECT_SOURCE_DIR}/rastrum)
 
+    # Saving without renameat2, and copying to the page's persistent storage.
+    get_target_property(shell_sources zoduzor_shell SOURCES)
+    list(FILTER shell_sources EXCLUDE REGEX "storage/storage_system\\.cpp$")
+    set_property(TARGET zoduzor_shell PROPERTY SOURCES ${shell_sources}
+        ${PROJECT_SOURCE_DIR}/web/platform/storage_system_web.cpp)
+
     # The blocking message loop yields to the browser wherever SDL waits
     # (Asyncify), in one sleep that input ends (sdl_wait_web.cpp); the content
-    # is packed into zoduzor.data, loaded at start.
-    target_sources(zoduzor PRIVATE ${PROJECT_SOURCE_DIR}/web/platform/sdl_wait_web.cpp)
+    # is packed into zoduzor.data, loaded at start. A page gets no signals
+    # (signals_web.cpp, in place of w32::EndOnSignals), and the C library
+    # lacks quick_exit (quick_exit_web.cpp).
+    target_sources(zoduzor PRIVATE ${PROJECT_SOURCE_DIR}/web/platform/sdl_wait_web.cpp
+        ${PROJECT_SOURCE_DIR}/web/platform/quick_exit_web.cpp
+        ${PROJECT_SOURCE_DIR}/web/platform/signals_web.cpp)
     target_link_libraries(zoduzor PRIVATE PkgConfig::SDL2)
     set(content ${PROJECT_SOURCE_DIR}/game)
     target_link_options(zoduzor PRIVATE
-        -Wl,--wrap=SDL_WaitEvent -Wl,--wrap=SDL_WaitEventTimeout
+        -Wl,--wrap=SDL_WaitEvent -Wl,--wrap=SDL_WaitEventTimeout -Wl,--wrap=_ZN3w3212EndOnSignalsEv
         "SHELL:-s ASYNCIFY_IMPORTS=[zoduzor_wait_for_input]"
         "SHELL:-s ASYNCIFY=1" "SHELL:-s ASYNCIFY_STACK_SIZE=131072"
         "SHELL:-s ALLOW_MEMORY_GROWTH=1" "SHELL:-s INITIAL_MEMORY=67108864"

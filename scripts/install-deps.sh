@@ -9,7 +9,7 @@ set -euo pipefail
 
 play=(
     build-essential cmake pkg-config
-    libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libsdl2-ttf-dev
+    libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libsdl2-ttf-dev libx11-dev
     libfontconfig-dev fontconfig fonts-bebas-neue fonts-dejavu-core nlohmann-json3-dev
 )
 rest=(

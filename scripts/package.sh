@@ -69,7 +69,7 @@ if grep -qE '\.list$|\.tmp$' <<<"$contents"; then
 fi
 
 depends="$(dpkg-deb --field "$deb" Depends)"
-for lib in libsdl2-2.0-0 libsdl2-image-2.0-0 libsdl2-mixer-2.0-0 libsdl2-ttf-2.0-0; do
+for lib in libsdl2-2.0-0 libsdl2-image-2.0-0 libsdl2-mixer-2.0-0 libsdl2-ttf-2.0-0 libx11-6; do
     if ! grep -qE "(^|, )$lib( |,|$)" <<<"$depends"; then
         echo "package.sh: Depends does not name $lib: $depends" >&2
         failed=1

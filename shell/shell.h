@@ -90,4 +90,13 @@ int FinishRun(int code);
 // Keeps large freed blocks (pictures, frame buffers) in the heap for reuse.
 void TuneHeap();
 
+// Before anything else starts: SIGINT, SIGTERM and SIGHUP end the run from
+// any screen as its own end does (exit code 0), within a second.
+void EndOnSignals();
+// Removes what killed runs left: the temporary files of unfinished saves
+// beside the player's files and the private folders of replays, once the
+// process that made them no longer runs. Called once the player's folder is
+// chosen.
+void CleanLeftovers();
+
 } // namespace w32

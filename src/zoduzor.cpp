@@ -238,6 +238,7 @@ int main(int argc, char** argv)
     case Parsed::Run:
         break;
     }
+    w32::EndOnSignals();
     Content content;
     std::vector<fs::path> tried;
     if (!FindContent(dir, content, tried)) {
@@ -270,6 +271,7 @@ int main(int argc, char** argv)
     // otherwise they go to the player's own folder, which may override content.
     if (!content.named || access(".", W_OK) != 0)
         w32::UseUserFolder(w32::UserDataFolder());
+    w32::CleanLeftovers();
     if (!w32::PreparePlayerFiles(error)) {
         std::cerr << "zoduzor: " << error << "\n";
         return 2;

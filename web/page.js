@@ -85,18 +85,70 @@ function watchSound() {
     setTimeout(watchSound, 250);
 }
 
-// Copies what the game wrote in its folder to IndexedDB (only what changed).
+// Copies what the game wrote in its folder to IndexedDB (only what changed):
+// after each of its saves and when the page is left. A request made while a
+// copy runs starts one more afterwards.
 let saving = false;
+let saveAgain = false;
 function savePlayerFiles() {
-    if (saving || !window.Module || !Module.FS) return;
+    if (!window.Module || !Module.FS) return;
+    if (saving) {
+        saveAgain = true;
+        return;
+    }
     saving = true;
+    saveAgain = false;
     Module.FS.syncfs(false, (err) => {
         saving = false;
         if (err) console.error(`The game's files could not be saved: ${err}`);
+        if (saveAgain) savePlayerFiles();
     });
 }
 window.addEventListener('pagehide', savePlayerFiles);
 document.addEventListener('visibilitychange', savePlayerFiles);
+
+// The link to the newest kept replay; their names begin with the date and
+// time the game ended ("2026-12-08_20-15-03_score-..."), equal ones tell
+// apart by when the file was written.
+const replayLink = document.getElementById('replay');
+const noReplay = document.getElementById('no-replay');
+const replaysFolder = '/player/zoduzor/replays';
+function newestReplay() {
+    const FS = Module.FS;
+    let newest = null;
+    let names = [];
+    try {
+        names = FS.readdir(replaysFolder);
+    } catch {
+        return null; // no folder yet
+    }
+    for (const name of names) {
+        if (!/^\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d.*\.replay$/.test(name)) continue;
+        const file = `${replaysFolder}/${name}`;
+        const st = FS.stat(file);
+        if (!FS.isFile(st.mode)) continue;
+        const key = [name.slice(0, 19), st.mtime.getTime()];
+        if (!newest || key[0] > newest.key[0] || (key[0] === newest.key[0] && key[1] > newest.key[1])) {
+            newest = { name, file, key };
+        }
+    }
+    return newest;
+}
+function showNewestReplay() {
+    const newest = window.Module && Module.FS ? newestReplay() : null;
+    if (replayLink.href) URL.revokeObjectURL(replayLink.href);
+    if (newest) {
+        const blob = new Blob([Module.FS.readFile(newest.file)], { type: 'text/plain' });
+        replayLink.href = URL.createObjectURL(blob);
+        replayLink.download = newest.name;
+        replayLink.title = newest.name;
+    } else {
+        replayLink.removeAttribute('href');
+    }
+    replayLink.hidden = !newest;
+    noReplay.hidden = !!newest;
+}
+replayLink.addEventListener('click', () => setTimeout(() => canvas.focus(), 0));
 
 if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
     showProblem('This browser cannot run WebAssembly, which the game needs.\n' +
@@ -119,6 +171,12 @@ if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'funct
                 Module.removeRunDependency('player-files');
             });
         }],
+        // Called by the game after each save (storage_system_web.cpp); the copy
+        // waits until the game next yields, so all it did in one go is in.
+        onFileSaved: () => setTimeout(() => {
+            savePlayerFiles();
+            showNewestReplay();
+        }, 0),
         print: (text) => console.log(text),
         printErr: (text) => console.error(text),
         setStatus: (text) => {
@@ -137,7 +195,7 @@ if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'funct
             Module.FS.chmod('/game', 0o555);
             statusText.textContent = 'Starting…';
             watchSound();
-            setInterval(savePlayerFiles, 1000);
+            showNewestReplay();
         },
         onAbort: (what) => showProblem(`The game stopped: ${what}\nReload the page to play again.`),
         onExit: (code) => showProblem(code === 0

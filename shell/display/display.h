@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,5 +25,9 @@ std::unique_ptr<Display> CreateNullDisplay();
 // (likewise) and Space (which pauses and resumes the replay).
 std::unique_ptr<Display> CreateWatchingDisplay(std::unique_ptr<Display> inner, uint64_t begins,
                                                uint64_t end, double speed);
+// Waits on `inner`, but when `skipTo` names a later instant than the wait
+// would reach (0 or kNever: none), up to that instant at once.
+std::unique_ptr<Display> CreateSkippingDisplay(std::unique_ptr<Display> inner,
+                                               std::function<uint64_t()> skipTo);
 
 } // namespace w32::detail

@@ -5,6 +5,7 @@
 // the processor allows.
 #include "display.h"
 #include "pad/pad.h"
+#include "runmodes/end_request.h"
 
 namespace w32::detail {
 
@@ -22,7 +23,11 @@ class NullDisplay final : public Display
   public:
     uint64_t Elapsed() const override { return clock_; }
     void Wait(uint64_t ms) override { clock_ = ms >= kNever - clock_ ? kNever : clock_ + ms; }
-    void Pump(InputSink& sink) override { PumpPads(sink); }
+    void Pump(InputSink& sink) override
+    {
+        TakeEndRequest();
+        PumpPads(sink);
+    }
     std::unique_ptr<Surface> CreateSurface(const char*, const char*, int, int, bool) override
     {
         return std::make_unique<NullSurface>();

@@ -8,8 +8,10 @@
 
 #include "display.h"
 #include "pad/pad.h"
+#include "runmodes/end_request.h"
 #include "sdl_input.h"
 #include "window/window.h"
+#include "x_errors.h"
 
 namespace w32::detail {
 
@@ -47,7 +49,7 @@ class SdlDisplay final : public Display
             ms = std::min(ms, due > now ? due - now : 0);
         }
         if (!videoUp_) {
-            SDL_Delay(static_cast<Uint32>(std::min<uint64_t>(ms, 1000)));
+            SDL_Delay(static_cast<Uint32>(std::min<uint64_t>(ms, 100)));
         } else if (ms == kNever) {
             SDL_WaitEvent(nullptr);
         } else {
@@ -57,6 +59,7 @@ class SdlDisplay final : public Display
 
     void Pump(InputSink& sink) override
     {
+        TakeEndRequest();
         if (!videoUp_)
             return;
         SDL_Event ev;
@@ -95,6 +98,7 @@ class SdlDisplay final : public Display
         if (videoUp_ || triedVideo_)
             return videoUp_;
         triedVideo_ = true;
+        CatchDisplayErrors();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             problem_ = SDL_GetError();
             return false;

@@ -3,12 +3,13 @@
 // nothing is shown (the menus and games before it are played as fast as
 // possible); from there the clock runs at the chosen speed, stands still
 // while the player pauses, and stops at the replay's last event, the last
-// frame staying on screen until the player leaves.
+// frame staying on screen until the player leaves. The window marks it all.
 #include <algorithm>
 #include <cmath>
 
 #include "display.h"
 #include "host_api.h"
+#include "window/replay_marks.h"
 
 namespace w32::detail {
 
@@ -69,6 +70,9 @@ class WatchingDisplay final : public Display
         if (begins_ == 0)
             StartShowing();
     }
+    ~WatchingDisplay() override { SetReplayMarks({}); }
+    WatchingDisplay(const WatchingDisplay&) = delete;
+    WatchingDisplay& operator=(const WatchingDisplay&) = delete;
 
     bool Showing() const { return showing_; }
 
@@ -87,6 +91,7 @@ class WatchingDisplay final : public Display
                 StartShowing();
             return;
         }
+        Mark();
         // Paused or at the end: only the player's input moves anything. The
         // wait is bounded, so a request to end (a signal) is seen soon.
         if (paused_ || ms == kNever || Elapsed() >= end_) {
@@ -108,6 +113,7 @@ class WatchingDisplay final : public Display
         paused_ = paused;
         base_ = now;
         realBase_ = inner_->Elapsed();
+        Mark();
     }
 
     std::unique_ptr<Surface> CreateSurface(const char* className, const char* title, int width,
@@ -133,12 +139,20 @@ class WatchingDisplay final : public Display
         return base_ + static_cast<uint64_t>(static_cast<double>(real - realBase_) * speed_);
     }
 
+    // The window's marks: paused, or at the end, where the clock stopped.
+    void Mark() const
+    {
+        const bool ended = Elapsed() >= end_;
+        SetReplayMarks({true, paused_ && !ended, ended});
+    }
+
     void StartShowing()
     {
         showing_ = true;
         base_ = begins_;
         realBase_ = inner_->Elapsed();
         MciSetDeviceAllowed(true);
+        Mark();
     }
 
     std::unique_ptr<Display> inner_;

@@ -10,6 +10,7 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <utility>
@@ -230,8 +231,9 @@ void AddMappings()
     const std::string user = UserFolder();
     for (const std::string& file : {user.empty() ? std::string() : user + "/gamecontrollerdb.txt",
                                     ResolvePath("gamecontrollerdb.txt")}) {
-        if (!file.empty() && IsReadableFile(file))
-            SDL_GameControllerAddMappingsFromFile(file.c_str());
+        std::string problem;
+        if (!file.empty() && IsReadableFile(file) && !detail::AddMappingsFile(file, problem))
+            std::fprintf(stderr, "zoduzor: %s\n", problem.c_str());
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <string>
+
 #include "host.h"
 #include "shell_testing.h"
 
@@ -18,6 +20,9 @@ void StartPads();
 void PadEvent(const SDL_Event& ev, InputSink& sink);
 // Reads the pads in a run without a screen, once they are enabled there.
 void PumpPads(InputSink& sink);
+// Adds the mappings of a mapping database for this platform (mappings.cpp);
+// false with the problem when the file is refused.
+bool AddMappingsFile(const std::string& path, std::string& problem);
 // A script's pad: its button (SDL's) pressed or let go, its axis moved, as
 // the key messages a real pad makes.
 void ScriptPadButton(int button, bool down, InputSink& sink);

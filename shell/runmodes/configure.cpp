@@ -100,9 +100,19 @@ bool Configure(const RunConfig& c, std::string& error)
             detail::CreateWatchingDisplay(std::move(display), plan.begins, plan.end, plan.speed);
         detail::HidePicker();
     }
+    if (replay) {
+        // Time in which no game is played goes straight to the replay's next
+        // line; when watched, only while nothing is shown.
+        const uint64_t unseen = c.headless ? detail::kNever : detail::ThePlan().begins;
+        display = detail::CreateSkippingDisplay(std::move(display), [&m, unseen]() -> uint64_t {
+            if (detail::Playing() || detail::Instant() >= unseen)
+                return 0;
+            return std::min({m.NextEvent(), m.TimeLimit(), unseen});
+        });
+    }
     detail::Shown() = std::move(display);
     detail::InstallHost(*detail::Shown(), m);
-    m.maxTime = replay ? static_cast<uint32_t>(detail::ThePlan().end) : c.maxTimeMs;
+    m.maxTime = replay ? static_cast<uint32_t>(detail::ThePlan().limit) : c.maxTimeMs;
     m.maxTimeGiven = c.maxTimeGiven || c.headless;
     // A watched replay is silent until its game begins.
     detail::MciSetDeviceAllowed(!c.headless && !(replay && detail::ThePlan().begins > 0));

@@ -6,6 +6,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 
 #include "host_api.h"
 #include "run.h"
@@ -21,9 +22,6 @@ struct Record
     std::string session; // the run so far, for kept replays
     uint64_t nextCheck = 1000;
 };
-
-// A session longer than this is no longer kept (hours of pointer motion).
-constexpr size_t kSessionLimit = size_t{64} << 20;
 
 Record& R()
 {
@@ -106,6 +104,10 @@ void RecordLine(uint64_t t, const std::string& text)
     if (r.out.is_open()) {
         r.out << line;
         r.out.flush();
+    }
+    if (r.keeping && t > kLongestReplayMs) {
+        DropSession();
+        std::cerr << "zoduzor: this run has gone on for a day; its later games are not kept\n";
     }
     if (r.keeping) {
         r.session += line;

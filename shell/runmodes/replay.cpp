@@ -15,6 +15,7 @@
 #include <optional>
 #include <sstream>
 
+#include "end_request.h"
 #include "host_api.h"
 #include "run.h"
 #include "storage/storage.h"
@@ -27,7 +28,6 @@ namespace {
 
 constexpr const char* kMagic = "zoduzor-replay";
 constexpr int kFormat = 1;
-constexpr size_t kKept = 50;
 constexpr const char* kPlayerFiles[] = {"UserSettings.list", "HighScores.list"};
 // The player's files are small; anything larger is not taken into a replay.
 constexpr uintmax_t kFileLimit = 1 << 20;
@@ -48,6 +48,10 @@ struct Replays
     ReplayPlan plan;
     PlayerFiles files;
     fs::path privateFolder;
+    // What the header says of the game's end, and how the last game ended.
+    bool hasHeader = false;
+    uint32_t claimedScore = 0, claimedLevel = 0;
+    std::optional<std::array<uint64_t, 3>> ended; // instant, score, first level
 
     ~Replays()
     {
@@ -67,11 +71,8 @@ std::string ToHex(const std::string& bytes)
 {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string out;
-    out.reserve(bytes.size() * 2);
-    for (unsigned char c : bytes) {
-        out += kDigits[c >> 4];
-        out += kDigits[c & 15];
-    }
+    for (unsigned char c : bytes)
+        out += {kDigits[c >> 4], kDigits[c & 15]};
     return out;
 }
 
@@ -176,6 +177,13 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
                 error = where + "game-begins wants milliseconds";
                 return false;
             }
+        } else if (key == "score" || key == "first-level") {
+            uint32_t& claim = key == "score" ? r.claimedScore : r.claimedLevel;
+            auto res = std::from_chars(value.data(), value.data() + value.size(), claim);
+            if (value.empty() || res.ec != std::errc() || res.ptr != value.data() + value.size()) {
+                error = where + key + " wants a number";
+                return false;
+            }
         } else if (key == "file") {
             words >> more;
             const auto* known = std::find(std::begin(kPlayerFiles), std::end(kPlayerFiles), value);
@@ -195,44 +203,25 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
         error = name + " names no game-version";
         return false;
     }
+    r.hasHeader = sawMagic;
     text = std::move(body);
     return true;
-}
-
-// The folder kept replays go to: the player's folder, else (a portable
-// set-up) the content folder.
-fs::path ReplaysFolder()
-{
-    const std::string user = UserFolder();
-    return (user.empty() ? fs::current_path() : fs::path(user)) / "replays";
-}
-
-// Keeps the newest kKept replays; the names begin with the date and time.
-void Prune(const fs::path& folder)
-{
-    std::vector<fs::path> kept;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        std::error_code fe;
-        if (it->is_regular_file(fe) && !name.empty() && std::isdigit(uint8_t(name[0])) &&
-            it->path().extension() == ".replay")
-            kept.push_back(it->path());
-    }
-    std::sort(kept.begin(), kept.end());
-    for (size_t i = 0; i + kKept < kept.size(); ++i)
-        fs::remove(kept[i], ec);
 }
 
 bool MakePrivateFolder(std::string& error)
 {
     Replays& r = R();
-    std::string pattern = (fs::temp_directory_path() / "zoduzor-replay-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        error = "cannot make a temporary folder for the replay's files";
+    std::string temp;
+    const bool found = TemporaryFolder(temp);
+    std::string pattern =
+        (fs::path(temp) / (std::string(kReplayFolderPrefix) + std::to_string(getpid()) + "-XXXXXX"))
+            .string();
+    if (!found || !mkdtemp(pattern.data())) {
+        error = "cannot make a temporary folder for the replay's files in " + temp + " (TMPDIR)";
         return false;
     }
     r.privateFolder = pattern;
+    RemoveAtQuickExit(r.privateFolder);
     for (size_t i = 0; i < r.files.size(); ++i) {
         if (!r.files[i])
             continue;
@@ -273,6 +262,8 @@ bool LoadReplay(const RunConfig& c, Script& script, std::string& error)
     r.files = {};
     r.headless = c.headless;
     r.path = c.replayPath;
+    r.hasHeader = false;
+    r.ended.reset();
     if (!r.replaying)
         return true;
     InFile in(c.replayPath);
@@ -280,16 +271,19 @@ bool LoadReplay(const RunConfig& c, Script& script, std::string& error)
         error = "cannot read the replay " + c.replayPath;
         return false;
     }
-    std::ostringstream all;
-    all << in.rdbuf();
-    std::string text = all.str();
-    if (!ReadHeader(text, c.replayPath, c.gameVersion, error))
+    std::string text;
+    if (!ReadReplayText(in, c.replayPath, text, error) ||
+        !ReadHeader(text, c.replayPath, c.gameVersion, error))
         return false;
-    std::istringstream body(text);
-    if (!ParseScript(body, c.replayPath, script, error))
+    std::istringstream body(std::move(text));
+    if (!ParseScript(body, c.replayPath, script, error) ||
+        !ReplayHoldsOnlyInput(script, c.replayPath, r.hasHeader, error))
         return false;
     r.plan.end = script.events.empty() ? 0 : script.events.back().time;
     r.plan.begins = std::min(r.plan.begins, r.plan.end);
+    // A check runs on to the end of the header's game, which comes within a
+    // second of the last check.
+    r.plan.limit = r.plan.end + (r.hasHeader && r.headless ? kEndGraceMs : 0);
     return true;
 }
 
@@ -305,17 +299,27 @@ const ReplayPlan& ThePlan()
 
 void ReportMismatch(const ScriptEvent& check, uint64_t state)
 {
+    ReportReplayStop(
+        "at " + std::to_string(check.time) + " ms (line " + std::to_string(check.line) + ")",
+        ": the recording has the state " + check.text + ", the game " + Hex(state) + ".");
+}
+
+void ReportReplayStop(const std::string& where, const std::string& details)
+{
     const Replays& r = R();
-    const std::string text = "The replay " + r.path + " differs from this game at " +
-                             std::to_string(check.time) + " ms (line " +
-                             std::to_string(check.line) + "): the recording has the state " +
-                             check.text + ", the game " + Hex(state) + ".";
+    const std::string text = "The replay " + r.path + " differs from this game " + where + details;
     if (r.headless) {
         std::cout << text << std::endl;
         return;
     }
+    // The box fits the window: the file's name, where; the rest on stderr.
     std::cerr << text << std::endl;
-    MessageBoxA(MainWindow(), text.c_str(), "Zoduzor: replay stopped", MB_OK | MB_ICONEXCLAMATION);
+    std::string name = fs::path(r.path).filename().string();
+    if (name.size() > 60)
+        name = "..." + name.substr(name.size() - 57);
+    const std::string box = "The replay " + name + " differs from this game " + where +
+                            ".\n\nThe details are on the standard error.";
+    MessageBoxA(MainWindow(), box.c_str(), "Zoduzor: replay stopped", MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace w32::detail
@@ -346,34 +350,27 @@ void GameEnded(uint32_t score, uint32_t firstLevel)
     // A game that ended the moment it began (no first level) is nothing to watch.
     const bool ended = r.inGame && detail::Instant() != r.gameBegins;
     r.inGame = false;
-    if (!ended || !detail::KeepingSession())
-        return;
-    const SYSTEMTIME t = AddMilliseconds(detail::StartClock(), detail::Instant());
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u_%02u-%02u-%02u", unsigned(t.wYear),
-                  unsigned(t.wMonth), unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute),
-                  unsigned(t.wSecond));
-    const std::string base = std::string(stamp) + "_score-" + std::to_string(score) + "_level-" +
-                             std::to_string(firstLevel);
-    const fs::path folder = detail::ReplaysFolder();
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    fs::path file = folder / (base + ".replay");
-    for (int n = 2; fs::exists(file, ec); ++n)
-        file = folder / (base + "_" + std::to_string(n) + ".replay");
-    // A replay appears whole or not at all.
-    if (!SaveFile(file.string(), detail::Header(score, firstLevel) + detail::Session())) {
-        std::cerr << "zoduzor: cannot keep the replay in " << folder.string() << "\n";
+    if (r.replaying) {
+        // The replay's own game ends: a check is over.
+        r.ended = {detail::Instant(), score, firstLevel};
+        if (r.hasHeader && r.headless && !detail::PendingScriptEvent())
+            detail::EndRun(0);
         return;
     }
-    detail::Prune(folder);
+    if (!ended || !detail::KeepingSession())
+        return;
+    detail::KeepReplay(AddMilliseconds(detail::StartClock(), detail::Instant()), score, firstLevel,
+                       detail::Header(score, firstLevel) + detail::Session());
 }
 
 int FinishRun(int code)
 {
+    detail::RunIsOver();
     const detail::Replays& r = detail::R();
     if (!r.replaying || !r.headless)
         return code;
+    if (const int stopped = detail::CheckStopped(r.path))
+        return stopped;
     // Events of later instants left over: the game went another way and ended early.
     if (code == 0) {
         if (const ScriptEvent* next = detail::PendingScriptEvent();
@@ -383,6 +380,9 @@ int FinishRun(int code)
                       << " ms (line " << next->line << ")." << std::endl;
             return 4;
         }
+        if (r.hasHeader &&
+            !detail::EndMatchesHeader(r.ended, r.claimedScore, r.claimedLevel, r.plan))
+            return 4;
         std::cout << "ok" << std::endl;
     }
     return code;

@@ -2,8 +2,11 @@
 // the program's answers for its state, recordings and replays.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <istream>
+#include <optional>
 #include <string>
 
 #include "host.h"
@@ -76,6 +79,7 @@ struct ReplayPlan
     uint64_t begins = 0;
     uint64_t end = 0;
     double speed = 1;
+    uint64_t limit = 0; // the run's time limit: `end`, or a little past it for a check
 };
 // Reads the replay of --replay into `script`: its header, when it has one,
 // must name this format and game version. False with a message otherwise.
@@ -85,5 +89,40 @@ bool Replaying();
 const ReplayPlan& ThePlan();
 // A check of a replay does not match: said on screen, or printed headless.
 void ReportMismatch(const ScriptEvent& check, uint64_t state);
+// The replay stops: "The replay FILE differs from this game ", `where` (an
+// instant and line) and the `details`: printed headless; on screen in a box
+// naming the file and `where`, the whole on stderr.
+void ReportReplayStop(const std::string& where, const std::string& details);
+
+// ---------------------------------------------------------------- replays' bounds
+// (replay_bounds.cpp) A kept session grows to this size at most, and spans this time at most.
+constexpr size_t kSessionLimit = size_t{64} << 20;
+constexpr uint64_t kLongestReplayMs = uint64_t{24} * 3600 * 1000;
+// A game ends within a second of the last check of its recording.
+constexpr uint64_t kEndGraceMs = 1000;
+// Reads a replay's text; false when it is larger than any the game keeps.
+bool ReadReplayText(std::istream& in, const std::string& name, std::string& text,
+                    std::string& error);
+// False, naming the line, when a replay holds more than input, the clock and
+// checks, spans longer than any kept run, or holds a header and no game.
+bool ReplayHoldsOnlyInput(const Script& script, const std::string& name, bool hasHeader,
+                          std::string& error);
+// A check of the replay ran at `at`; at every tick, whether the replay has
+// checked the state within the last two seconds of play (said when not).
+void ReplayChecked(uint64_t at);
+bool ReplayChecksOften(uint64_t now);
+// The end of a checked replay against its header (said when not): a game
+// ended (instant, score, first level) at or after the last line, with the
+// score and first level the header names.
+bool EndMatchesHeader(const std::optional<std::array<uint64_t, 3>>& ended, uint32_t claimedScore,
+                      uint32_t claimedLevel, const ReplayPlan& plan);
+
+// ---------------------------------------------------------------- kept replays (kept_replays.cpp)
+// Keeps the replay `text` of a game that ended at the clock `ended` in
+// replays/ under the date and time, its score and its first level, and
+// prunes the oldest beyond the newest 50; false (said on stderr) when it
+// cannot be kept.
+bool KeepReplay(const SYSTEMTIME& ended, uint32_t score, uint32_t firstLevel,
+                const std::string& text);
 
 } // namespace w32::detail

@@ -176,6 +176,7 @@ void RunMode::RunNextEvent()
             }
             EndRun(4);
         }
+        ReplayChecked(e.time);
         break;
     }
     case ScriptKind::Quit:
@@ -202,6 +203,9 @@ bool RunMode::KeepsLateTicks(uint64_t late)
     // (a machine that slept) ticks are dropped, and the session no longer
     // replays exactly.
     constexpr uint64_t kCatchUpMs = 1000;
+    // A replay drops the ticks of time in which no game is played.
+    if (Replaying() && !Playing())
+        return false;
     if (hasScript || RecordingToFile())
         return true;
     if (!KeepingSession())
@@ -218,10 +222,16 @@ void RunMode::Observe(Delivery what, const MSG& msg)
 {
     switch (what) {
     case Delivery::Input:
+        // In a replay no tick comes while no game plays: the input that
+        // begins one marks the end of the wait before it.
+        if (Replaying() && !ReplayChecksOften(Instant()))
+            EndRun(4);
         RecordChecks(Instant(), false);
         RecordInput(msg);
         break;
     case Delivery::Tick:
+        if (Replaying() && !ReplayChecksOften(Instant()))
+            EndRun(4);
         RecordChecks(Instant(), true);
         NoteTick(msg.wParam, Instant());
         break;

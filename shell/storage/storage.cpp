@@ -11,7 +11,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 namespace {
 
@@ -111,6 +113,21 @@ std::string TemporaryName(const std::string& target)
     return target + tail;
 }
 
+// Makes a new temporary file beside `target` (its name in `temp`), open for
+// writing; -1 when none can be made.
+int OpenTemporary(const std::string& target, std::string& temp)
+{
+    int fd = -1;
+    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+        temp = TemporaryName(target);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return -1;
+        }
+    }
+    return fd;
+}
+
 enum class Put { done, failed, exists };
 
 // Writes the text to a temporary file beside `target` and flushes it; then
@@ -121,14 +138,7 @@ enum class Put { done, failed, exists };
 Put PutThroughTemporary(const std::string& target, const std::string& text, const Stat* old)
 {
     std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
-        temp = TemporaryName(target);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            return Put::failed;
-        }
-    }
+    const int fd = OpenTemporary(target, temp);
     if (fd < 0) {
         return Put::failed;
     }
@@ -182,9 +192,7 @@ class DescriptorStream : public std::istream
     FileBuffer buffer_;
 };
 
-} // namespace
-
-bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make)
+bool Save(const std::string& path, const std::function<std::string(std::istream*)>& make)
 {
     const std::string target = FollowLinks(path);
     if (target.empty()) {
@@ -247,7 +255,55 @@ bool SaveFile(const std::string& path, const std::function<std::string(std::istr
     return false;
 }
 
+} // namespace
+
+bool SaveFile(const std::string& path, const std::function<std::string(std::istream*)>& make)
+{
+    if (!Save(path, make))
+        return false;
+    FileSaved(path);
+    return true;
+}
+
+bool TemporaryFolder(std::string& folder)
+{
+    const char* tmpdir = std::getenv("TMPDIR");
+    if (!tmpdir || !*tmpdir) {
+        folder = "/tmp";
+        return true;
+    }
+    std::error_code ec;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+    folder = ec ? std::string(tmpdir) : temp.string();
+    return !ec;
+}
+
 bool SaveFile(const std::string& path, const std::string& contents)
 {
     return SaveFile(path, [&contents](std::istream*) { return contents; });
+}
+
+NewFile SaveNewFile(const std::string& path, const std::string& contents)
+{
+    std::string temp;
+    const int fd = OpenTemporary(path, temp);
+    if (fd < 0) {
+        return NewFile::failed;
+    }
+    bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    // Linked under its name, which fails when anything has that name; where
+    // the file system has no hard links, renamed without replacing.
+    NewFile result = NewFile::failed;
+    if (ok && (::link(temp.c_str(), path.c_str()) == 0 ||
+               (errno != EEXIST && RenameWithoutReplacing(temp, path)))) {
+        result = NewFile::made;
+        SyncFolder(FolderOf(path));
+    } else if (ok && errno == EEXIST) {
+        result = NewFile::exists;
+    }
+    ::unlink(temp.c_str());
+    if (result == NewFile::made)
+        FileSaved(path);
+    return result;
 }

@@ -76,6 +76,7 @@ constexpr Glyph kGlyphs[] = {
     {'7', {"#####", "    #", "   # ", "  #  ", " #   ", " #   ", " #   "}},
     {'8', {" ### ", "#   #", "#   #", " ### ", "#   #", "#   #", " ### "}},
     {'9', {" ### ", "#   #", "#   #", " ####", "    #", "   # ", " ##  "}},
+    {'-', {"     ", "     ", "     ", "#####", "     ", "     ", "     "}},
 };
 
 } // namespace
@@ -102,6 +103,19 @@ bool AddGlyph(char c, int x, int y, int cell, std::vector<SDL_Rect>& out)
         return true;
     }
     return false;
+}
+
+int TextWidth(std::string_view text, int cell)
+{
+    return (static_cast<int>(text.size()) * kGlyphAdvance - 1) * cell;
+}
+
+void AddText(std::string_view text, int x, int y, int cell, std::vector<SDL_Rect>& out)
+{
+    for (char c : text) {
+        AddGlyph(c, x, y, cell, out);
+        x += kGlyphAdvance * cell;
+    }
 }
 
 } // namespace w32::detail

@@ -12,8 +12,7 @@ namespace w32::detail {
 
 namespace {
 
-constexpr int kAdvance = 6; // cells from one letter to the next
-constexpr int kSteps = 10;  // of the gauge
+constexpr int kSteps = 10; // of the gauge
 
 } // namespace
 
@@ -24,19 +23,15 @@ OverlayShape LayOutOverlay(const Indication& what, const FrameBox& box)
         return shape;
     // Letters 28 pixels high on the 700-pixel frame, and never smaller than 14.
     const int cell = std::max(2, box.h / 175);
-    const int textW = (static_cast<int>(what.text.size()) * kAdvance - 1) * cell;
+    const int textW = TextWidth(what.text, cell);
     const int gaugeW = kSteps * 4 * cell - cell;
     const int pad = 3 * cell;
     const int innerW = what.value >= 0 ? std::max(textW, gaugeW) : textW;
     const int innerH = kGlyphH * cell + (what.value >= 0 ? 5 * cell : 0);
     shape.panel = {box.x + (box.w - innerW) / 2 - pad, box.y + 4 * cell, innerW + 2 * pad,
                    innerH + 2 * pad};
-    int x = shape.panel.x + pad + (innerW - textW) / 2;
     const int y = shape.panel.y + pad;
-    for (char c : what.text) {
-        AddGlyph(c, x, y, cell, shape.lit);
-        x += kAdvance * cell;
-    }
+    AddText(what.text, shape.panel.x + pad + (innerW - textW) / 2, y, cell, shape.lit);
     if (what.value >= 0) {
         const int filled = std::clamp((what.value + 5) / 10, 0, kSteps);
         const int gx = shape.panel.x + pad + (innerW - gaugeW) / 2;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "pad/pad.h"
+#include "replay_marks.h"
 
 namespace w32::detail {
 
@@ -185,6 +186,8 @@ void Presenter::Show(Scaling scaling, const Indication& indication)
     if (indicated_)
         DrawOverlay(renderer_, LayOutOverlay(indication, box));
     DrawOverlay(renderer_, LayOutPicker(PickerNow(), box));
+    for (const OverlayShape& plate : LayOutReplayMarks(ReplayMarksNow(), box))
+        DrawOverlay(renderer_, plate);
     SDL_RenderPresent(renderer_);
 }
 

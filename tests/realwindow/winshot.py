@@ -3,6 +3,9 @@ RGB pixel rows, with the standard library only.
 
 As a program:
   winshot.py same <window.xwd> <picture.png>   exit 0 when the pixels are equal
+  winshot.py same <window.xwd> <picture.png> x,y,w,h...
+                                               equal but inside the boxes, each of
+                                               which differs (something drawn over)
   winshot.py flat <out.png> <w> <h> <r> <g> <b> write a one-colour picture
 """
 import os
@@ -148,6 +151,25 @@ def main(argv):
         if count:
             print("%d pixels differ, the first at %s: window %s, picture %s"
                   % (count, first, window.pixel(*first), png.pixel(*first)))
+            return 1
+        return 0
+    if len(argv) > 4 and argv[1] == "same":
+        window = read_xwd(argv[2])
+        png = read_png(argv[3])
+        boxes = [tuple(int(v) for v in box.split(",")) for box in argv[4:]]
+        for x, y, w, h in boxes:
+            if window.crop(x, y, w, h).differing(png.crop(x, y, w, h))[0] == 0:
+                print("nothing over the box %d,%d,%d,%d" % (x, y, w, h))
+                return 1
+            for picture in (window, png):
+                rgb = bytearray(picture.rgb)
+                for row in range(y, y + h):
+                    start = (row * picture.width + x) * 3
+                    rgb[start:start + w * 3] = bytes(w * 3)
+                picture.rgb = bytes(rgb)
+        count, first = window.differing(png)
+        if count:
+            print("%d pixels differ outside the boxes, the first at %s" % (count, first))
             return 1
         return 0
     if len(argv) == 8 and argv[1] == "flat":

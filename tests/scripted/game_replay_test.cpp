@@ -3,9 +3,12 @@
 // that reaches its end is kept as a replay, which plays back exactly.
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <iterator>
+#include <optional>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -66,15 +69,23 @@ std::string KeptReplay(const harness::GameDir& dir)
 TEST(GameReplay, AFinishedGameIsKeptAndReplaysAgainstItsOwnStartingFiles)
 {
     harness::GameDir dir;
-    // Fifty older replays: the oldest goes for the new one.
+    // Fifty older replays: the oldest goes for the new one. The player's own
+    // file and a link named like an older replay are not the game's to prune.
     for (int i = 0; i < 50; ++i) {
         char name[64];
         std::snprintf(name, sizeof name, "replays/1999-12-31_23-59-%02d_score-1_level-1.replay", i);
         dir.Write(name, "old");
     }
+    dir.Write("replays/0-my-best-game.replay", "mine");
+    dir.Write("elsewhere.replay", "linked");
+    const fs::path link = dir / "replays/1999-12-31_23-58-00_score-1_level-1.replay";
+    fs::create_symlink(dir / "elsewhere.replay", link);
     const std::string kept = KeptReplay(dir);
     EXPECT_FALSE(dir.Exists("replays/1999-12-31_23-59-00_score-1_level-1.replay"));
     EXPECT_TRUE(dir.Exists("replays/1999-12-31_23-59-01_score-1_level-1.replay"));
+    EXPECT_EQ(dir.Read("replays/0-my-best-game.replay"), "mine");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(dir.Read("elsewhere.replay"), "linked");
     const auto lines = harness::Lines(harness::ReadFile(kept));
     ASSERT_GE(lines.size(), 8u);
     EXPECT_EQ(lines[0], "zoduzor-replay 1");
@@ -100,7 +111,148 @@ TEST(GameReplay, AFinishedGameIsKeptAndReplaysAgainstItsOwnStartingFiles)
     EXPECT_EQ(r.out, "ok\n");
     EXPECT_EQ(dir.Read("UserSettings.list"), settings);
     EXPECT_EQ(dir.Read("HighScores.list"), "zed\r\n999\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "replays"), fs::directory_iterator()), 50);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "replays"), fs::directory_iterator()), 52);
+}
+
+// A game begun after a wait in the menu longer than the checks' gap keeps a
+// replay that verifies: the checks begin with the game.
+TEST(GameReplay, AGameBegunAfterAWaitInTheMenuVerifies)
+{
+    harness::GameDir dir;
+    const auto played =
+        dir.Play("3700 press VK_RETURN\n+3000 press VK_ESCAPE\n+500 press VK_ESCAPE\n+3000 quit\n");
+    EXPECT_EQ(played.exitCode, 0) << played.err;
+    std::vector<fs::path> kept;
+    for (const auto& e : fs::directory_iterator(dir / "replays"))
+        kept.push_back(e.path());
+    ASSERT_EQ(kept.size(), 1u);
+    const auto r = Replay(dir, kept[0].string());
+    EXPECT_EQ(r.out, "ok\n") << r.err;
+}
+
+// Two games ending in the same second of one folder keep a replay each, made
+// beside whatever holds the name already (here a link to nowhere), never
+// through it or in its place.
+TEST(GameReplay, TwoGamesEndingAtOnceKeepTwoReplays)
+{
+    harness::GameDir dir;
+    const std::string base = "replays/2000-01-01_12-00-26_score-115_level-1";
+    fs::create_directories(dir / "replays");
+    fs::create_symlink(dir / "nowhere.replay", dir / (base + ".replay"));
+    dir.Write("game.script", harness::ReadFile(kRecording));
+    auto play = [&] {
+        return harness::Run(
+            ZODUZOR_BINARY,
+            {"--dir", dir.str(), "--headless", "--script", (dir / "game.script").string()},
+            dir.str());
+    };
+    auto other = std::async(std::launch::async, play);
+    const auto first = play();
+    const auto second = other.get();
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_FALSE(dir.Exists("nowhere.replay"));
+    for (const char* n : {"_2", "_3"}) {
+        ASSERT_TRUE(dir.Exists(base + n + ".replay")) << n;
+        const auto r = Replay(dir, (dir / (base + n + ".replay")).string());
+        EXPECT_EQ(r.out, "ok\n") << n << r.err;
+    }
+}
+
+// Replays are passed around: one from someone else is refused before it runs
+// when it would write or name a file, claims an end its game does not reach,
+// or would take unbounded memory or time; every refusal is a message.
+TEST(GameReplay, HostileReplaysAreRefusedAndWriteNothing)
+{
+    harness::GameDir dir;
+    const std::string kept = harness::ReadFile(KeptReplay(dir));
+    const std::string table = dir.Read("HighScores.list");
+    const std::string header = kept.substr(0, kept.find("clock "));
+    auto swap = [&](const std::string& from, const std::string& to) {
+        std::string t = kept;
+        t.replace(t.find(from), from.size(), to);
+        return t;
+    };
+    const std::string firstLines = [&] {
+        size_t at = 0;
+        for (int i = 0; i < 40; ++i)
+            at = kept.find('\n', at) + 1;
+        return kept.substr(0, at);
+    }();
+    struct Hostile
+    {
+        const char* name;
+        std::string text;
+        std::optional<std::string> tmpdir;
+        int code;
+        std::string says;
+    };
+    const std::vector<Hostile> cases = {
+        {"dump over the table",
+         kept + "26600 dump " + (dir / "HighScores.list").string() + "\n",
+         {},
+         2,
+         "a replay holds input and checks only; 'dump' is not played back"},
+        {"screenshot",
+         kept + "26600 screenshot " + (dir / "shot.png").string() + "\n",
+         {},
+         2,
+         "'screenshot' is not played back"},
+        {"quit before the end",
+         swap("5000 check", "4999 quit\n5000 check"),
+         {},
+         2,
+         "'quit' is not played back"},
+        {"header and nothing", header, {}, 2, "holds a header and no game"},
+        {"a higher score",
+         swap("score 115", "score 116"),
+         {},
+         4,
+         "the game ends at 26600 ms with score 115 from level 1, the header says score 116"},
+        {"another first level",
+         swap("first-level 1", "first-level 3"),
+         {},
+         4,
+         "the header says score 115 from level 3"},
+        {"cut short", firstLines, {}, 4, "and no game ends by"},
+        {"last event at the end of time",
+         "100 press VK_RETURN\n4294967295 keydown 13\n",
+         {},
+         2,
+         "goes on past 24 hours"},
+        {"credits left for a day",
+         "100 press VK_UP\n200 press VK_UP\n300 press VK_RETURN\n"
+         "80000000 keydown 13\n",
+         {},
+         0,
+         "ok\n"},
+        {"play without checks",
+         "100 press VK_RETURN\n80000000 keydown 13\n",
+         {},
+         4,
+         "the game plays and the recording has checked nothing since"},
+        {"larger than any kept",
+         kept + std::string(70 << 20, '#'),
+         {},
+         2,
+         "is larger than any replay the game keeps"},
+        {"TMPDIR missing", kept, (dir / "none").string(), 2, "cannot make a temporary folder"},
+        {"TMPDIR a file", kept, (dir / "HighScores.list").string(), 2,
+         "cannot make a temporary folder"},
+    };
+    for (const Hostile& c : cases) {
+        dir.Write("hostile.replay", c.text);
+        // The program alone sees the TMPDIR of the case.
+        const auto r = harness::Run("/usr/bin/env",
+                                    {"TMPDIR=" + c.tmpdir.value_or("/tmp"), ZODUZOR_BINARY, "--dir",
+                                     dir.str(), "--headless", "--replay", "hostile.replay"},
+                                    dir.str(), "", 20);
+        EXPECT_EQ(r.exitCode, c.code) << c.name << "\n" << r.out << r.err;
+        EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << c.name << "\n"
+                                                                   << r.out << r.err;
+        EXPECT_EQ(dir.Read("HighScores.list"), table) << c.name;
+        EXPECT_FALSE(dir.Exists("shot.png")) << c.name;
+    }
 }
 
 TEST(GameReplay, AReplayThatDiffersOrComesFromElsewhereIsRefused)
@@ -119,6 +271,21 @@ TEST(GameReplay, AReplayThatDiffersOrComesFromElsewhereIsRefused)
     EXPECT_EQ(tampered.exitCode, 4) << tampered.err;
     EXPECT_NE(tampered.out.find("differs from this game at 5000 ms (line 18)"), std::string::npos)
         << tampered.out;
+    // Watched, the box fits the window: the file's name, the time and line;
+    // the states go to stderr.
+    const auto watched = harness::Run(
+        "/usr/bin/env",
+        {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy", ZODUZOR_BINARY, "--dir", dir.str(),
+         "--replay", "variant.replay", "--speed", "4", "--trace", (dir / "trace.txt").string()},
+        dir.str());
+    EXPECT_EQ(watched.exitCode, 4) << watched.err;
+    EXPECT_NE(dir.Read("trace.txt")
+                  .find("5000 MSGBOX Zoduzor: replay stopped: The replay "
+                        "variant.replay differs from this game at 5000 ms "
+                        "(line 18).\n"),
+              std::string::npos)
+        << dir.Read("trace.txt");
+    EXPECT_NE(watched.err.find("the recording has the state 3c"), std::string::npos) << watched.err;
     // The program ends (Exit chosen) while the recording goes on.
     dir.Write("early.script", "500 press VK_UP\n500 press VK_RETURN\n900 press VK_DOWN\n");
     const auto early = Replay(dir, "early.script");

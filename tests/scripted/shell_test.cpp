@@ -3,6 +3,9 @@
 // state checks and replays of recordings.
 #include <SDL.h>
 #include <SDL_image.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +13,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "harness.h"
@@ -281,3 +285,99 @@ TEST(Shell, ARepaintComesAtItsOwnInstantBeforeLaterInput)
 }
 
 } // namespace
+
+namespace {
+
+// The pid of a process that has ended (and been reaped).
+pid_t EndedPid()
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(0);
+    waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+} // namespace
+
+// SIGINT, SIGTERM and SIGHUP end a run at once, as its own end does, on a
+// screen where nothing else would end it for hours.
+TEST(Shell, SignalsEndTheRunFromAnyScreenWithinASecond)
+{
+    GameDir g;
+    g.Write("test.script",
+            "500 keydown 13\n500 keyup 13\n600 dump ready.json\n36000000 dump late.json\n");
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        fs::remove(g / "ready.json");
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            execl(ZODUZOR_BINARY, ZODUZOR_BINARY, "--dir", g.str().c_str(), "--headless",
+                  "--script", (g / "test.script").c_str(), nullptr);
+            _exit(127);
+        }
+        // In play: the game has begun (the dump is whole once it reads).
+        nlohmann::json ready;
+        for (int i = 0; i < 3000 && ready.is_null(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (g.Exists("ready.json"))
+                ready = nlohmann::json::parse(g.Read("ready.json"), nullptr, false, false);
+            if (ready.is_discarded())
+                ready = nullptr;
+        }
+        EXPECT_EQ(ready["operationMode"], "GAME");
+        kill(pid, sig);
+        const auto sent = std::chrono::steady_clock::now();
+        int status = 0;
+        while (waitpid(pid, &status, WNOHANG) == 0 &&
+               std::chrono::steady_clock::now() - sent < std::chrono::seconds(5))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const auto took = std::chrono::steady_clock::now() - sent;
+        if (kill(pid, 0) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << strsignal(sig) << ": " << status;
+        EXPECT_LT(took, std::chrono::seconds(1)) << strsignal(sig);
+        EXPECT_FALSE(g.Exists("late.json"));
+        EXPECT_TRUE(g.Exists("UserSettings.list")) << "the player's files stay whole";
+    }
+}
+
+// What a killed run left, its own by name and by a process that has ended,
+// is removed at the next start; a live run's files, links and other files stay.
+TEST(Shell, AKilledRunsLeftoversAreRemovedAtTheNextStart)
+{
+    GameDir g;
+    harness::TempDir temp;
+    harness::ScopedEnv tmpdir("TMPDIR", temp.str());
+    const std::string dead = std::to_string(EndedPid()), live = std::to_string(getpid());
+    const std::vector<std::string> gone = {
+        "UserSettings.list." + dead + "-1-3fa9.tmp", "HighScores.list." + dead + "-2-0.tmp",
+        "replays/2026-01-01_12-00-00_score-5_level-1.replay." + dead + "-1-ab.tmp"};
+    const std::vector<std::string> kept = {"UserSettings.list." + live + "-1-3fa9.tmp",
+                                           "notes.txt." + dead + "-1-ab.tmp", "HighScores.list.tmp",
+                                           "HighScores.list." + dead + "-x-ab.tmp"};
+    for (const std::string& f : gone)
+        g.Write(f, "half");
+    for (const std::string& f : kept)
+        g.Write(f, "mine");
+    harness::WriteFile(temp / "elsewhere.txt", "not the game's");
+    fs::create_symlink(temp / "elsewhere.txt", g / ("Window.cfg." + dead + "-1-ab.tmp"));
+    fs::create_directories(temp / ("zoduzor-replay-" + dead + "-Ab12Cd") / "data");
+    fs::create_directories(temp / ("zoduzor-replay-" + live + "-Ab12Cd"));
+    fs::create_directories(temp / ("zoduzor-replay-" + dead + "-toolong"));
+
+    auto r = g.Play("100 quit\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    for (const std::string& f : gone)
+        EXPECT_FALSE(g.Exists(f)) << f;
+    for (const std::string& f : kept)
+        EXPECT_EQ(g.Read(f), "mine") << f;
+    EXPECT_TRUE(fs::is_symlink(g / ("Window.cfg." + dead + "-1-ab.tmp")));
+    EXPECT_EQ(harness::ReadFile(temp / "elsewhere.txt"), "not the game's");
+    EXPECT_FALSE(fs::exists(temp / ("zoduzor-replay-" + dead + "-Ab12Cd")));
+    EXPECT_TRUE(fs::exists(temp / ("zoduzor-replay-" + live + "-Ab12Cd")));
+    EXPECT_TRUE(fs::exists(temp / ("zoduzor-replay-" + dead + "-toolong")));
+}

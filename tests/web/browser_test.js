@@ -1,6 +1,8 @@
 // The web build in Debian's headless Chromium: the page loads, the main menu
 // shows exactly what the desktop game paints headless, keys reach the options
-// and back, a changed option survives a reload, and a game plays. Run by tests/web/run.sh (node --test).
+// and back, a changed option survives a reload, a game plays and fires, and
+// the replay it keeps downloads from the page and verifies on the desktop.
+// Run by tests/web/run.sh (node --test).
 'use strict';
 
 const { test, before, after } = require('node:test');
@@ -148,6 +150,74 @@ async function cpuShare(ms) {
     return (browserCpuMs() - before) / ms;
 }
 
+// The player's files in the page's file system that IndexedDB does not hold
+// as they are.
+async function unsavedFiles() {
+    return page.evaluate(async () => {
+        const db = await new Promise((resolve, reject) => {
+            const open = indexedDB.open('/player');
+            open.onsuccess = () => resolve(open.result);
+            open.onerror = () => reject(open.error);
+        });
+        const stored = await new Promise((resolve, reject) => {
+            const all = new Map();
+            const walk = db.transaction('FILE_DATA').objectStore('FILE_DATA').openCursor();
+            walk.onsuccess = () => {
+                const at = walk.result;
+                if (!at) return resolve(all);
+                all.set(at.key, at.value.contents);
+                at.continue();
+            };
+            walk.onerror = () => reject(walk.error);
+        });
+        db.close();
+        const FS = Module.FS;
+        const differ = [];
+        const visit = (dir) => {
+            for (const name of FS.readdir(dir).filter((n) => n !== '.' && n !== '..')) {
+                const file = `${dir}/${name}`;
+                if (FS.isDir(FS.stat(file).mode)) {
+                    visit(file);
+                    continue;
+                }
+                const now = FS.readFile(file), kept = stored.get(file);
+                if (!kept || kept.length !== now.length || now.some((b, i) => b !== kept[i])) {
+                    differ.push(file);
+                }
+            }
+        };
+        visit('/player');
+        return differ;
+    });
+}
+
+// Waits until IndexedDB holds the player's files as the game left them.
+async function waitForSaved(what) {
+    const end = Date.now() + 3000;
+    let left = await unsavedFiles();
+    while (left.length && Date.now() < end) {
+        await page.waitForTimeout(100);
+        left = await unsavedFiles();
+    }
+    assert.deepStrictEqual(left, [], `${what} did not reach the browser's storage`);
+}
+
+// Pixels of a shot (bright cyan, unlike the white stars) in a strip of the
+// play field above the ship where it starts (its centre at 500, 500).
+async function shotPixels() {
+    return page.evaluate(() => {
+        const c = new OffscreenCanvas(800, 700);
+        const g = c.getContext('2d');
+        g.drawImage(document.getElementById('canvas'), 0, 0);
+        const d = g.getImageData(496, 150, 9, 310).data;
+        let count = 0;
+        for (let i = 0; i < d.length; i += 4) {
+            if (d[i + 2] >= 235 && d[i + 2] - d[i] >= 40) count++;
+        }
+        return count;
+    });
+}
+
 // From the options' first row through their Return button to the main menu.
 async function leaveOptions() {
     for (const key of ['ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'Enter']) {
@@ -218,7 +288,8 @@ test('keys reach the options and lead back, and the first key lets sound start',
 });
 
 test('a changed option survives a reload of the page', async () => {
-    await page.waitForTimeout(1500); // the page saves what changed every second
+    // Leaving the options saved the settings; the page copies them at once.
+    await waitForSaved('the changed settings');
     await page.reload();
     await page.waitForSelector('#canvas.ready', { timeout: 60000 });
     await waitForPicture(shots.menu, 'main menu after the reload', 60000);
@@ -230,20 +301,57 @@ test('a changed option survives a reload of the page', async () => {
     assert.deepStrictEqual(pageErrors, []);
 });
 
-test('a game plays: the picture moves on by itself', async () => {
+test('a game starts and the ship fires', async () => {
     const idle = await cpuShare(3000);
     await page.keyboard.press('Enter');
     // The panel left of the play field, as the desktop shows it at the start.
     await waitForPicture(shots.playing, 'play screen', 30000, 195);
     await page.waitForTimeout(2000); // past the level's announcement
-    const grab = () => page.evaluate(() => document.getElementById('canvas').toDataURL());
-    const first = await grab();
+    const before = await shotPixels();
+    assert.ok(before <= 2, `something like a shot above the ship before firing (${before} pixels)`);
     await page.keyboard.down('Space');
+    const end = Date.now() + 3000;
+    let fired = 0;
+    while (Date.now() < end && fired < 10) {
+        await page.waitForTimeout(20);
+        fired = await shotPixels();
+    }
     const playing = await cpuShare(5000);
     await page.keyboard.up('Space');
-    assert.notStrictEqual(await grab(), first, 'the play screen stands still');
+    assert.ok(fired >= 10, `no shot above the ship (${fired} pixels)`);
     console.log(`browser CPU: idle menu ${(idle * 100).toFixed(1)} % of a core, ` +
         `a game in play ${(playing * 100).toFixed(1)} %`);
+    assert.deepStrictEqual(pageErrors, []);
+});
+
+test('a game given up keeps a replay that the page offers and the desktop verifies', async () => {
+    assert.strictEqual(await page.isVisible('#no-replay'), true, 'a replay before any game ended');
+    assert.strictEqual(await page.isHidden('#replay'), true);
+    // Escape pauses, a second one gives up; a score worth keeping asks for a name.
+    await page.keyboard.press('Escape');
+    await page.waitForTimeout(500);
+    await page.keyboard.press('Escape');
+    try {
+        await page.waitForSelector('#replay', { state: 'visible', timeout: 5000 });
+    } catch {
+        await page.keyboard.type('Web');
+        await page.keyboard.press('Enter');
+        await page.waitForSelector('#replay', { state: 'visible', timeout: 15000 });
+    }
+    assert.strictEqual(await page.isHidden('#no-replay'), true);
+    await waitForSaved('the kept replay');
+
+    const [download] = await Promise.all([page.waitForEvent('download'), page.click('#replay')]);
+    const name = download.suggestedFilename();
+    assert.match(name, /^\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d_score-\d+_level-1\.replay$/);
+    console.log(`kept replay: ${name}`);
+    const file = path.join(work, name);
+    await download.saveAs(file);
+    const kept = await page.evaluate((n) => Array.from(Module.FS.readFile(`/player/zoduzor/replays/${n}`)), name);
+    assert.deepStrictEqual([...fs.readFileSync(file)], kept, 'the download is not the kept replay');
+    const out = execFileSync(desktop, ['--dir', path.join(work, 'desktop'), '--headless', '--replay', file],
+        { timeout: 120000 }).toString();
+    assert.strictEqual(out, 'ok\n');
     assert.deepStrictEqual(pageErrors, []);
 });
 

@@ -130,6 +130,47 @@ class VirtualPad
     SDL_Joystick* joystick_ = nullptr;
 };
 
+// A mapping database is read in one pass: this platform's lines, the last
+// of each pad; one larger than any real database is refused unread.
+TEST(PadMappings, AHugeMappingFileIsRefusedAndAnOrdinaryOneReadInOnePass)
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+    const std::string platform = std::string(",platform:") + SDL_GetPlatform() + ",";
+    auto line = [&](int pad, const std::string& name) {
+        char guid[33];
+        std::snprintf(guid, sizeof guid, "030000005e04%08x0000000000", pad);
+        return std::string(guid) + "," + name + ",a:b0,b:b1,x:b2,y:b3" + platform;
+    };
+    harness::TempDir dir;
+    const std::string ordinary = (dir / "ordinary.txt").string();
+    harness::WriteFile(ordinary,
+                       "# pads\r\n" + line(1, "One") + "\r\n" + line(2, "Two") + "\n" +
+                           line(1, "One again") + "\n" +
+                           "030000005e0400000300000000000000,Other,a:b0,platform:Nowhere,\n" +
+                           line(3, "Three"));
+    const int before = SDL_GameControllerNumMappings();
+    std::string problem;
+    EXPECT_TRUE(w32::detail::AddMappingsFile(ordinary, problem)) << problem;
+    EXPECT_EQ(SDL_GameControllerNumMappings(), before + 3);
+    char* again = SDL_GameControllerMappingForGUID(
+        SDL_JoystickGetGUIDFromString("030000005e04000000010000000000"
+                                      "00"));
+    ASSERT_NE(again, nullptr);
+    EXPECT_NE(std::string(again).find("One again"), std::string::npos) << again;
+    SDL_free(again);
+
+    // 4 MB of valid lines, once a start of minutes.
+    std::string huge;
+    for (int pad = 100; huge.size() < (4u << 20); ++pad)
+        huge += line(pad, "Pad") + "\n";
+    const std::string hugePath = (dir / "huge.txt").string();
+    harness::WriteFile(hugePath, huge);
+    EXPECT_FALSE(w32::detail::AddMappingsFile(hugePath, problem));
+    EXPECT_NE(problem.find("huge.txt holds 4194"), std::string::npos) << problem;
+    EXPECT_EQ(SDL_GameControllerNumMappings(), before + 3);
+    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+}
+
 void Heartbeat(HWND, UINT, UINT_PTR, DWORD) {}
 
 // The program started as main() starts it, headless, with pads enabled, in a

@@ -17,6 +17,7 @@
 #include "harness.h"
 #include "shell_testing.h"
 #include "win32_testing.h"
+#include "window/replay_marks.h"
 
 namespace {
 
@@ -611,9 +612,20 @@ struct Dropped final : w32::detail::InputSink
     int count = 0;
 };
 
+// The marks the window draws over a watched replay, as plates on a frame of 800 x 700.
+std::vector<SDL_Rect> MarkPlates()
+{
+    std::vector<SDL_Rect> plates;
+    for (const auto& p : w32::detail::LayOutReplayMarks(w32::detail::ReplayMarksNow(),
+                                                        w32::FrameBox{0, 0, 800, 700}))
+        plates.push_back(p.panel);
+    return plates;
+}
+
 TEST(WatchingDisplay, RacesToTheGameThenKeepsItsPaceStandsStillWhenPausedAndStops)
 {
     w32::testing::Reset(true);
+    EXPECT_TRUE(MarkPlates().empty()) << "a replay's mark without a replay";
     FakeScreen screen;
     screen.now = 100;
     auto watch =
@@ -629,6 +641,11 @@ TEST(WatchingDisplay, RacesToTheGameThenKeepsItsPaceStandsStillWhenPausedAndStop
     EXPECT_EQ(screen.presents, 0);
     watch->Wait(10000);
     EXPECT_EQ(watch->Elapsed(), 5000u) << "the clock passed the game's beginning";
+    // From the game on, the REPLAY mark stands small in the top right corner.
+    ASSERT_EQ(MarkPlates().size(), 1u);
+    EXPECT_GT(MarkPlates()[0].x, 700);
+    EXPECT_LE(MarkPlates()[0].x + MarkPlates()[0].w, 800);
+    EXPECT_LT(MarkPlates()[0].y + MarkPlates()[0].h, 30);
     // The game: real time at twice the pace, its first frame shown whole.
     screen.now += 1000;
     EXPECT_EQ(watch->Elapsed(), 7000u);
@@ -646,18 +663,34 @@ TEST(WatchingDisplay, RacesToTheGameThenKeepsItsPaceStandsStillWhenPausedAndStop
     watch->Pump(game);
     screen.now += 5000;
     EXPECT_EQ(watch->Elapsed(), 7000u);
+    EXPECT_TRUE(w32::detail::ReplayMarksNow().paused);
+    EXPECT_EQ(MarkPlates().size(), 2u) << "no paused sign while paused";
     screen.keys = {{VK_SPACE, 0}};
     watch->Pump(game);
     screen.now += 500;
     EXPECT_EQ(watch->Elapsed(), 8000u);
     EXPECT_EQ(game.count, 0);
+    EXPECT_EQ(MarkPlates().size(), 1u) << "a paused sign once resumed";
     // The clock stops at the last event; Escape ends the run.
+    watch->Wait(100);
+    EXPECT_FALSE(w32::detail::ReplayMarksNow().ended) << "the end before the last event";
     screen.now += 100000;
     EXPECT_EQ(watch->Elapsed(), 20000u);
+    // At the end a line below the middle says how to leave, also when paused there.
+    watch->Wait(100);
+    screen.keys = {{VK_SPACE, 0}};
+    watch->Pump(game);
+    const auto marks = w32::detail::ReplayMarksNow();
+    EXPECT_TRUE(marks.ended && !marks.paused);
+    ASSERT_EQ(MarkPlates().size(), 2u);
+    EXPECT_GT(MarkPlates()[1].y, 350);
+    EXPECT_LE(MarkPlates()[1].x + MarkPlates()[1].w, 800);
     EXPECT_EQ(w32::RequestedExitCode(), -1);
     screen.keys = {{VK_ESCAPE, 0}};
     watch->Pump(game);
     EXPECT_EQ(w32::RequestedExitCode(), 0);
+    watch.reset();
+    EXPECT_TRUE(MarkPlates().empty()) << "the marks outlive the replay";
     w32::testing::Reset(true);
 }
 
