@@ -76,13 +76,14 @@ SDL_Renderer* CreateRenderer(SDL_Window* window)
 
 } // namespace
 
-Presenter::Presenter(SDL_Window* window)
+Presenter::Presenter(SDL_Window* window) : window_(window)
 {
     renderer_ = CreateRenderer(window);
     if (!renderer_)
         return;
     SDL_RendererInfo info{};
     software_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE);
+    direct_ = software_;
     // The frame's alpha is always opaque: a texture without alpha is copied, not blended.
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                  kClientW, kClientH);
@@ -105,6 +106,12 @@ Presenter::~Presenter()
 
 void Presenter::Upload(const uint32_t* frame, Rows rows)
 {
+    if (direct_) {
+        source_ = frame;
+        dirty_.first = std::min(dirty_.first, rows.first);
+        dirty_.last = std::max(dirty_.last, rows.last);
+        return;
+    }
     if (!texture_ || rows.Empty())
         return;
     const SDL_Rect r{0, rows.first, kClientW, rows.last - rows.first};
@@ -157,6 +164,14 @@ SDL_Texture* Presenter::Enlarged(int scale)
 
 void Presenter::Show(Scaling scaling, const Indication& indication)
 {
+    if (direct_) {
+        if (ShowDirect(scaling, indication))
+            return;
+        // The window's pixels cannot be drawn on: the texture takes the frame.
+        direct_ = false;
+        if (source_)
+            Upload(source_, {0, kClientH});
+    }
     if (!texture_)
         return;
     int w = 0, h = 0;
@@ -189,6 +204,58 @@ void Presenter::Show(Scaling scaling, const Indication& indication)
     for (const OverlayShape& plate : LayOutReplayMarks(ReplayMarksNow(), box))
         DrawOverlay(renderer_, plate);
     SDL_RenderPresent(renderer_);
+}
+
+bool Presenter::ShowDirect(Scaling scaling, const Indication& indication)
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface || surface->format->BytesPerPixel != 4 || surface->format->Rmask != 0xFF0000u ||
+        surface->format->Gmask != 0xFF00u || surface->format->Bmask != 0xFFu ||
+        SDL_MUSTLOCK(surface))
+        return false;
+    if (!source_)
+        return true;
+    const FrameBox box = PlaceFrame(surface->w, surface->h, scaling == Scaling::Sharp);
+    const bool prepared = scaler_.Prepare(kClientW, kClientH, box, scaling);
+    // Everything is drawn again when the frame moved or scales otherwise,
+    // the window lost its pixels or something was drawn over the frame.
+    const bool whole =
+        prepared || !barsDrawn_ || !(box == lastBox_) || indicated_ || surface != drawnOn_;
+    if (whole) {
+        const SDL_Rect bars[] = {{0, 0, surface->w, box.y},
+                                 {0, box.y + box.h, surface->w, surface->h - box.y - box.h},
+                                 {0, box.y, box.x, box.h},
+                                 {box.x + box.w, box.y, surface->w - box.x - box.w, box.h}};
+        SDL_FillRects(surface, bars, 4, 0);
+        dirty_ = {0, kClientH};
+        barsDrawn_ = true;
+        lastBox_ = box;
+        drawnOn_ = surface;
+    }
+    const int pitch = surface->pitch / 4;
+    auto* pixels =
+        static_cast<uint32_t*>(surface->pixels) + static_cast<ptrdiff_t>(box.y) * pitch + box.x;
+    const Rows drawn = scaler_.Draw(source_, dirty_, pixels, pitch);
+    dirty_ = {};
+    const OverlayShape shapes[] = {LayOutOverlay(indication, box), LayOutPicker(PickerNow(), box)};
+    const std::vector<OverlayShape> marks = LayOutReplayMarks(ReplayMarksNow(), box);
+    bool over = !marks.empty();
+    for (const OverlayShape& shape : shapes)
+        over = over || shape.panel.w > 0;
+    indicated_ = over;
+    if (over) {
+        for (const OverlayShape& shape : shapes)
+            DrawOverlay(renderer_, shape);
+        for (const OverlayShape& plate : marks)
+            DrawOverlay(renderer_, plate);
+        SDL_RenderPresent(renderer_);
+    } else if (whole) {
+        SDL_UpdateWindowSurface(window_);
+    } else if (!drawn.Empty()) {
+        const SDL_Rect rect{box.x, box.y + drawn.first, box.w, drawn.last - drawn.first};
+        SDL_UpdateWindowSurfaceRects(window_, &rect, 1);
+    }
+    return true;
 }
 
 } // namespace w32::detail

@@ -9,6 +9,7 @@
 
 #include "host.h"
 #include "overlay.h"
+#include "scaler.h"
 
 namespace w32::detail {
 
@@ -20,7 +21,9 @@ class Presenter
     Presenter(const Presenter&) = delete;
     Presenter& operator=(const Presenter&) = delete;
 
-    // Takes the rows of the frame (800 x 700 ARGB) into the texture.
+    // Takes the rows of the frame (800 x 700 ARGB) into the texture. Drawing
+    // into the window's own pixels, the frame is read when it is shown: it
+    // must stay as it is until the next Upload.
     void Upload(const uint32_t* frame, Rows rows);
     // Draws the texture into the window, scaled as asked, and shows it.
     void Show(Scaling scaling, const Indication& indication);
@@ -30,11 +33,16 @@ class Presenter
     void SetVsync(bool on);
 
   private:
+    // The frame scaled by the processor straight into the window's pixels
+    // (SDL's software renderer); false when the window's pixels have
+    // another format.
+    bool ShowDirect(Scaling scaling, const Indication& indication);
     // The frame enlarged `scale` times without filtering (crisp scaling);
     // null when it cannot be made.
     SDL_Texture* Enlarged(int scale);
     void ScaleMode(SDL_ScaleMode mode);
 
+    SDL_Window* window_;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     SDL_Texture* large_ = nullptr; // the enlarged frame
@@ -44,6 +52,11 @@ class Presenter
     bool barsDrawn_ = false; // whether the bars around the frame are black already
     bool indicated_ = false; // whether the last picture had an indication over it
     FrameBox lastBox_;
+    bool direct_ = false;              // drawing into the window's own pixels
+    Scaler scaler_;                    // the scaling there
+    const uint32_t* source_ = nullptr; // the frame last uploaded there
+    Rows dirty_{0, kClientH};          // its rows not drawn yet
+    SDL_Surface* drawnOn_ = nullptr;   // the window's pixels last drawn on
     SDL_ScaleMode scaleMode_ = SDL_ScaleModeNearest;
 };
 
