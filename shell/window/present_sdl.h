@@ -31,6 +31,8 @@ class Presenter
     void Lost() { barsDrawn_ = false; }
     // Presents in step with the screen's refresh, where the renderer can.
     void SetVsync(bool on);
+    // Whether the pictures are drawn by the processor (SDL's software renderer).
+    bool Software() const { return software_; }
 
   private:
     // The frame scaled by the processor straight into the window's pixels

@@ -9,15 +9,17 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <tmmintrin.h>
+#define SCALER_SHUFFLES 1
+#endif
 
 namespace w32::detail {
 
 namespace {
 
-using Bytes16 = uint8_t __attribute__((vector_size(16)));
-using Wide16 = uint16_t __attribute__((vector_size(32)));
-
-// out = a + (b - a) * w / 256 for every byte of n pixels.
+// out = a + (b - a) * w / 256 for every byte of n pixels; the result goes
+// past the caches (the window's pixels are read by the display, not by us).
 void Blend(uint32_t* out, const uint32_t* a, const uint32_t* b, unsigned w, int n)
 {
     const size_t bytes = static_cast<size_t>(n) * 4;
@@ -26,18 +28,92 @@ void Blend(uint32_t* out, const uint32_t* a, const uint32_t* b, unsigned w, int 
     const auto* pb = reinterpret_cast<const uint8_t*>(b);
     const auto wb = static_cast<uint16_t>(w), wa = static_cast<uint16_t>(256 - w);
     size_t i = 0;
+    auto tail = [&](size_t end) {
+        for (; i < end; ++i)
+            o[i] = static_cast<uint8_t>((pa[i] * wa + pb[i] * wb) >> 8);
+    };
+#if defined(__SSE2__)
+    tail(std::min(bytes, static_cast<size_t>(-reinterpret_cast<uintptr_t>(o) & 15)));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i va16 = _mm_set1_epi16(static_cast<short>(wa)),
+                  vb16 = _mm_set1_epi16(static_cast<short>(wb));
     for (; i + 16 <= bytes; i += 16) {
-        Bytes16 va, vb;
-        std::memcpy(&va, pa + i, 16);
-        std::memcpy(&vb, pb + i, 16);
-        const Wide16 r =
-            (__builtin_convertvector(va, Wide16) * wa + __builtin_convertvector(vb, Wide16) * wb) >>
-            8;
-        const Bytes16 packed = __builtin_convertvector(r, Bytes16);
-        std::memcpy(o + i, &packed, 16);
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pa + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + i));
+        const __m128i lo =
+            _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(x, zero), va16),
+                                         _mm_mullo_epi16(_mm_unpacklo_epi8(y, zero), vb16)),
+                           8);
+        const __m128i hi =
+            _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(x, zero), va16),
+                                         _mm_mullo_epi16(_mm_unpackhi_epi8(y, zero), vb16)),
+                           8);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(o + i), _mm_packus_epi16(lo, hi));
     }
-    for (; i < bytes; ++i)
-        o[i] = static_cast<uint8_t>((pa[i] * wa + pb[i] * wb) >> 8);
+#endif
+    tail(bytes);
+}
+
+#if defined(SCALER_SHUFFLES)
+// Four result pixels from the four source pixels at `s`: each pair of
+// source pixels gathered by channel with a shuffle, then weighted and summed.
+__attribute__((target("ssse3"))) void AcrossShuffled(const uint32_t* s, uint32_t* out,
+                                                     const ShuffleGroup* groups, int count)
+{
+    for (int g = 0; g < count; ++g) {
+        const ShuffleGroup& group = groups[g];
+        const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + group.first));
+        __m128i half[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m128i pairs = _mm_shuffle_epi8(
+                q, _mm_loadu_si128(reinterpret_cast<const __m128i*>(group.pick[h])));
+            const __m128i sums = _mm_maddubs_epi16(
+                pairs, _mm_loadu_si128(reinterpret_cast<const __m128i*>(group.weight[h])));
+            half[h] = _mm_srli_epi16(sums, 7);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * g),
+                         _mm_packus_epi16(half[0], half[1]));
+    }
+}
+
+bool HasShuffles()
+{
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+#endif
+
+// The leading groups of four result pixels that draw on four source pixels
+// at most, none past the row's end; weights out of 128.
+std::vector<ShuffleGroup> MakeGroups(const ScaleAxis& x, int srcW)
+{
+    std::vector<ShuffleGroup> groups;
+    for (size_t i = 0; i + 4 <= x.first.size(); i += 4) {
+        ShuffleGroup g{};
+        g.first = x.first[i];
+        if (g.first + 4 > srcW)
+            break;
+        bool fits = true;
+        for (size_t j = 0; j < 4; ++j) {
+            const int at = x.first[i + j] - g.first;
+            const int w = (x.weight[i + j] + 1) / 2;
+            // A pixel alone is weighted 64 twice: 128 does not fit a signed byte.
+            const int a = w == 128 ? at + 1 : at, b = w == 0 ? at : at + 1;
+            const int wa = w == 0 || w == 128 ? 64 : 128 - w, wb = w == 0 || w == 128 ? 64 : w;
+            fits = fits && b <= 3;
+            for (int c = 0; c < 4; ++c) {
+                const size_t byte = (j % 2) * 8 + static_cast<size_t>(c) * 2;
+                g.pick[j / 2][byte] = static_cast<uint8_t>(4 * a + c);
+                g.pick[j / 2][byte + 1] = static_cast<uint8_t>(4 * b + c);
+                g.weight[j / 2][byte] = static_cast<int8_t>(wa);
+                g.weight[j / 2][byte + 1] = static_cast<int8_t>(wb);
+            }
+        }
+        if (!fits)
+            break;
+        groups.push_back(g);
+    }
+    return groups;
 }
 
 } // namespace
@@ -96,6 +172,7 @@ bool Scaler::Prepare(int srcW, int srcH, const FrameBox& box, Scaling scaling)
             pairWeights_[i * 8 + c * 2 + 1] = static_cast<int16_t>(x_.weight[i]);
         }
     }
+    groups_ = MakeGroups(x_, srcW);
     return true;
 }
 
@@ -111,6 +188,12 @@ const uint32_t* Scaler::Across(const uint32_t* src, int row, int slot)
     const int* first = x_.first.data();
     const uint16_t* weight = x_.weight.data();
     int i = 0;
+#if defined(SCALER_SHUFFLES)
+    if (HasShuffles()) {
+        AcrossShuffled(s, out, groups_.data(), static_cast<int>(groups_.size()));
+        i = 4 * static_cast<int>(groups_.size());
+    }
+#endif
 #if defined(__SSE2__)
     // Four result pixels at a time: each pair of source pixels interleaved
     // by channel, multiplied by its two weights and summed.
@@ -162,6 +245,9 @@ Rows Scaler::Draw(const uint32_t* src, Rows changed, uint32_t* dst, int pitch)
         else
             Blend(out, a, Across(src, r + 1, (r + 1) & 1), w, box_.w);
     }
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
     return {y0, y1};
 }
 

@@ -24,6 +24,15 @@ struct ScaleAxis
 // nearest source pixel alone.
 ScaleAxis MakeAxis(int from, int to, Scaling scaling, int whole);
 
+// Four result pixels made from four source pixels from `first` on: which
+// bytes pair up for each channel and their weights.
+struct ShuffleGroup
+{
+    int first = 0;
+    uint8_t pick[2][16];
+    int8_t weight[2][16];
+};
+
 class Scaler
 {
   public:
@@ -42,6 +51,7 @@ class Scaler
     FrameBox box_;
     Scaling scaling_ = Scaling::Smooth;
     ScaleAxis x_, y_;
+    std::vector<ShuffleGroup> groups_;
     std::vector<int16_t> pairWeights_; // per result pixel: 256 - weight, weight, four times
     std::vector<uint32_t> across_[2];  // source rows scaled across
     int acrossRow_[2] = {-1, -1};      // the source row each holds
