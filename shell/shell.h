@@ -54,8 +54,9 @@ void SetMessageBoxHook(std::function<void(const char* caption, const char* text)
 // The picture a window shows between two ticks of the screen's timer,
 // `sinceTick` (0 to 1) of a tick after the last one, drawn without changing
 // anything of the state; null when the screen shown has none. The 800 x 700
-// ARGB pixels hold until the next call.
-void SetBetweenTicksHook(std::function<const uint32_t*(double sinceTick)> hook);
+// ARGB pixels hold until the next call; left of the column `changedLeft`
+// they are those of the call before.
+void SetBetweenTicksHook(std::function<const uint32_t*(double sinceTick, int& changedLeft)> hook);
 
 // Gamepads press the keys the game would get from the keyboard: the program
 // tells what each pad action means at the moment, by the screen shown and

@@ -203,13 +203,16 @@ w32::PadContext PadContextNow()
     return now;
 }
 
-const uint32_t* PictureBetweenTicks(double sinceTick)
+const uint32_t* PictureBetweenTicks(double sinceTick, int& changedLeft)
 {
     if (OperationMode != opModeGAME) {
         return nullptr;
     }
-    // Drawn aside: the buffer keeps the picture of the last paint.
+    // Drawn aside: the buffer keeps the picture of the last paint. The panel
+    // at the left hides all that moves: it is the last paint's, and only the
+    // play field is drawn.
     Rastrum_DrawAside(1);
+    changedLeft = Rastrum_DrawAsideFrom(Rastrum_OpaqueLeft(imgOSD));
     DrawPlayScreen(std::clamp(sinceTick, 0.0, 1.0));
     int32_t w = 0;
     int32_t h = 0;

@@ -19,7 +19,7 @@ constexpr uint64_t kLongestPeriod = 1000;
 
 struct Motion
 {
-    std::function<const uint32_t*(double)> hook;
+    std::function<const uint32_t*(double, int&)> hook;
     UINT_PTR timer = 0;
     uint64_t last = kNever; // the instant of the timer's last tick
     uint64_t period = 0;    // 0: not known yet
@@ -43,8 +43,9 @@ void NoteTick(UINT_PTR id, uint64_t instant)
     m.last = instant;
 }
 
-const uint32_t* PictureBetweenTicks(uint64_t& clock)
+const uint32_t* PictureBetweenTicks(uint64_t& clock, int& changedLeft)
 {
+    changedLeft = 0;
     Motion& m = M();
     if (!m.hook)
         return nullptr;
@@ -52,7 +53,9 @@ const uint32_t* PictureBetweenTicks(uint64_t& clock)
     double since = 0;
     if (m.period != 0 && m.last != kNever && clock > m.last)
         since = std::min(1.0, static_cast<double>(clock - m.last) / static_cast<double>(m.period));
-    return m.hook(since);
+    const uint32_t* picture = m.hook(since, changedLeft);
+    changedLeft = std::clamp(changedLeft, 0, kClientW);
+    return picture;
 }
 
 bool MotionHooked()
@@ -69,7 +72,7 @@ void ResetMotion()
 
 namespace w32 {
 
-void SetBetweenTicksHook(std::function<const uint32_t*(double sinceTick)> hook)
+void SetBetweenTicksHook(std::function<const uint32_t*(double sinceTick, int& changedLeft)> hook)
 {
     detail::M().hook = std::move(hook);
 }

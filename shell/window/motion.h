@@ -12,8 +12,9 @@ namespace w32::detail {
 void NoteTick(UINT_PTR id, uint64_t instant);
 // The picture between ticks at the run's present time (800 x 700 ARGB), null
 // when the screen shown has none. `clock`: the run's clock when it was
-// drawn; a picture of the same clock shows nothing new.
-const uint32_t* PictureBetweenTicks(uint64_t& clock);
+// drawn; a picture of the same clock shows nothing new. Left of the column
+// `changedLeft` it is the picture before.
+const uint32_t* PictureBetweenTicks(uint64_t& clock, int& changedLeft);
 // Whether the program draws pictures between ticks at all.
 bool MotionHooked();
 void ResetMotion();

@@ -104,18 +104,20 @@ Presenter::~Presenter()
         SDL_DestroyRenderer(renderer_);
 }
 
-void Presenter::Upload(const uint32_t* frame, Rows rows)
+void Presenter::Upload(const uint32_t* frame, Rows rows, int left)
 {
+    left = std::clamp(left, 0, kClientW - 1);
     if (direct_) {
         source_ = frame;
+        dirtyLeft_ = dirty_.Empty() ? left : std::min(dirtyLeft_, left);
         dirty_.first = std::min(dirty_.first, rows.first);
         dirty_.last = std::max(dirty_.last, rows.last);
         return;
     }
     if (!texture_ || rows.Empty())
         return;
-    const SDL_Rect r{0, rows.first, kClientW, rows.last - rows.first};
-    SDL_UpdateTexture(texture_, &r, frame + static_cast<ptrdiff_t>(rows.first) * kClientW,
+    const SDL_Rect r{left, rows.first, kClientW - left, rows.last - rows.first};
+    SDL_UpdateTexture(texture_, &r, frame + static_cast<ptrdiff_t>(rows.first) * kClientW + left,
                       kClientW * 4);
     largeStale_ = true;
 }
@@ -228,6 +230,7 @@ bool Presenter::ShowDirect(Scaling scaling, const Indication& indication)
                                  {box.x + box.w, box.y, surface->w - box.x - box.w, box.h}};
         SDL_FillRects(surface, bars, 4, 0);
         dirty_ = {0, kClientH};
+        dirtyLeft_ = 0;
         barsDrawn_ = true;
         lastBox_ = box;
         drawnOn_ = surface;
@@ -235,8 +238,9 @@ bool Presenter::ShowDirect(Scaling scaling, const Indication& indication)
     const int pitch = surface->pitch / 4;
     auto* pixels =
         static_cast<uint32_t*>(surface->pixels) + static_cast<ptrdiff_t>(box.y) * pitch + box.x;
-    const Rows drawn = scaler_.Draw(source_, dirty_, pixels, pitch);
+    const FrameBox drawn = scaler_.Draw(source_, dirty_, dirtyLeft_, pixels, pitch);
     dirty_ = {};
+    dirtyLeft_ = 0;
     const OverlayShape shapes[] = {LayOutOverlay(indication, box), LayOutPicker(PickerNow(), box)};
     const std::vector<OverlayShape> marks = LayOutReplayMarks(ReplayMarksNow(), box);
     bool over = !marks.empty();
@@ -251,8 +255,8 @@ bool Presenter::ShowDirect(Scaling scaling, const Indication& indication)
         SDL_RenderPresent(renderer_);
     } else if (whole) {
         SDL_UpdateWindowSurface(window_);
-    } else if (!drawn.Empty()) {
-        const SDL_Rect rect{box.x, box.y + drawn.first, box.w, drawn.last - drawn.first};
+    } else if (drawn.w > 0 && drawn.h > 0) {
+        const SDL_Rect rect{box.x + drawn.x, box.y + drawn.y, drawn.w, drawn.h};
         SDL_UpdateWindowSurfaceRects(window_, &rect, 1);
     }
     return true;

@@ -21,10 +21,10 @@ class Presenter
     Presenter(const Presenter&) = delete;
     Presenter& operator=(const Presenter&) = delete;
 
-    // Takes the rows of the frame (800 x 700 ARGB) into the texture. Drawing
-    // into the window's own pixels, the frame is read when it is shown: it
-    // must stay as it is until the next Upload.
-    void Upload(const uint32_t* frame, Rows rows);
+    // Takes the rows of the frame (800 x 700 ARGB) into the texture, from
+    // the column `left` on. Drawing into the window's own pixels, the frame
+    // is read when it is shown: it must stay as it is until the next Upload.
+    void Upload(const uint32_t* frame, Rows rows, int left = 0);
     // Draws the texture into the window, scaled as asked, and shows it.
     void Show(Scaling scaling, const Indication& indication);
     // The window's pixels were lost (resized, uncovered): the bars are drawn again.
@@ -58,6 +58,7 @@ class Presenter
     Scaler scaler_;                    // the scaling there
     const uint32_t* source_ = nullptr; // the frame last uploaded there
     Rows dirty_{0, kClientH};          // its rows not drawn yet
+    int dirtyLeft_ = 0;                // and their first column not drawn yet
     SDL_Surface* drawnOn_ = nullptr;   // the window's pixels last drawn on
     SDL_ScaleMode scaleMode_ = SDL_ScaleModeNearest;
 };

@@ -176,7 +176,7 @@ bool Scaler::Prepare(int srcW, int srcH, const FrameBox& box, Scaling scaling)
     return true;
 }
 
-const uint32_t* Scaler::Across(const uint32_t* src, int row, int slot)
+const uint32_t* Scaler::Across(const uint32_t* src, int row, int slot, int from)
 {
     const uint32_t* s = src + static_cast<ptrdiff_t>(row) * srcW_;
     if (box_.w == srcW_)
@@ -187,11 +187,12 @@ const uint32_t* Scaler::Across(const uint32_t* src, int row, int slot)
     acrossRow_[slot] = row;
     const int* first = x_.first.data();
     const uint16_t* weight = x_.weight.data();
-    int i = 0;
+    int i = from;
 #if defined(SCALER_SHUFFLES)
-    if (HasShuffles()) {
-        AcrossShuffled(s, out, groups_.data(), static_cast<int>(groups_.size()));
-        i = 4 * static_cast<int>(groups_.size());
+    const int groups = static_cast<int>(groups_.size());
+    if (HasShuffles() && i / 4 < groups) {
+        AcrossShuffled(s, out + i, groups_.data() + i / 4, groups - i / 4);
+        i = 4 * groups;
     }
 #endif
 #if defined(__SSE2__)
@@ -222,12 +223,19 @@ const uint32_t* Scaler::Across(const uint32_t* src, int row, int slot)
     return out;
 }
 
-Rows Scaler::Draw(const uint32_t* src, Rows changed, uint32_t* dst, int pitch)
+FrameBox Scaler::Draw(const uint32_t* src, Rows changed, int left, uint32_t* dst, int pitch)
 {
     changed.first = std::max(changed.first, 0);
     changed.last = std::min(changed.last, srcH_);
-    if (!src || changed.Empty() || box_.w <= 0 || y_.first.empty())
-        return {0, 0};
+    if (!src || changed.Empty() || box_.w <= 0 || y_.first.empty() || left >= srcW_)
+        return {};
+    // The result columns from the one between a changed source column and
+    // the one left of it, from a group of four on.
+    const auto& across = x_.first;
+    const int x0 = static_cast<int>(std::lower_bound(across.begin(), across.end(), left - 1) -
+                                    across.begin()) /
+                   4 * 4;
+    const int w = box_.w - x0;
     acrossRow_[0] = acrossRow_[1] = -1; // the source may have changed since
     const auto& first = y_.first;
     // The result rows between a changed source row and the one above it, or on it.
@@ -237,18 +245,18 @@ Rows Scaler::Draw(const uint32_t* src, Rows changed, uint32_t* dst, int pitch)
                                     first.begin());
     for (int y = y0; y < y1; ++y) {
         const int r = first[static_cast<size_t>(y)];
-        const unsigned w = y_.weight[static_cast<size_t>(y)];
-        uint32_t* out = dst + static_cast<ptrdiff_t>(y) * pitch;
-        const uint32_t* a = Across(src, r, r & 1);
-        if (w == 0)
-            std::memcpy(out, a, static_cast<size_t>(box_.w) * 4);
+        const unsigned down = y_.weight[static_cast<size_t>(y)];
+        uint32_t* out = dst + static_cast<ptrdiff_t>(y) * pitch + x0;
+        const uint32_t* a = Across(src, r, r & 1, x0) + x0;
+        if (down == 0)
+            std::memcpy(out, a, static_cast<size_t>(w) * 4);
         else
-            Blend(out, a, Across(src, r + 1, (r + 1) & 1), w, box_.w);
+            Blend(out, a, Across(src, r + 1, (r + 1) & 1, x0) + x0, down, w);
     }
 #if defined(__SSE2__)
     _mm_sfence();
 #endif
-    return {y0, y1};
+    return {x0, y0, w, y1 - y0};
 }
 
 } // namespace w32::detail

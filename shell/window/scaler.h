@@ -39,13 +39,15 @@ class Scaler
     // The scaling of a frame of srcW x srcH into a box; true when it changed
     // (every row must be drawn again).
     bool Prepare(int srcW, int srcH, const FrameBox& box, Scaling scaling);
-    // Draws the result rows that the source rows `changed` reach into `dst`
-    // (the box's first pixel; `pitch` pixels from a row to the next). Returns
-    // the result rows drawn.
-    Rows Draw(const uint32_t* src, Rows changed, uint32_t* dst, int pitch);
+    // Draws the result pixels that the source rows `changed`, from the
+    // column `left` on, reach into `dst` (the box's first pixel; `pitch`
+    // pixels from a row to the next). Returns the part of the box drawn.
+    FrameBox Draw(const uint32_t* src, Rows changed, int left, uint32_t* dst, int pitch);
 
   private:
-    const uint32_t* Across(const uint32_t* src, int row, int slot);
+    // The source row scaled across from the result column `from` (a
+    // multiple of 4) on.
+    const uint32_t* Across(const uint32_t* src, int row, int slot, int from);
 
     int srcW_ = 0, srcH_ = 0;
     FrameBox box_;

@@ -179,8 +179,9 @@ class SdlSurface final : public Surface, public WindowView
         const Uint32 hidden = SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED;
         const uint32_t* picture = nullptr;
         uint64_t clock = 0;
+        int left = 0;
         if (motion_ && !(SDL_GetWindowFlags(window_) & hidden))
-            picture = PictureBetweenTicks(clock);
+            picture = PictureBetweenTicks(clock, left);
         if (!picture) {
             next_ = kNever;
             ShowFrame();
@@ -189,7 +190,7 @@ class SdlSurface final : public Surface, public WindowView
         // The same moment with no new frame: the picture would be the same.
         if (between_ && clock == clock_ && !fresh_ && !stale_)
             return;
-        presenter_.Upload(picture, {0, kClientH});
+        presenter_.Upload(picture, {0, kClientH}, between_ ? left : 0);
         pending_ = {0, kClientH}; // the texture no longer holds the frame
         between_ = true;
         fresh_ = false;
