@@ -30,24 +30,26 @@ void Blend(uint32_t* out, const uint32_t* a, const uint32_t* b, unsigned w, int 
     size_t i = 0;
     auto tail = [&](size_t end) {
         for (; i < end; ++i)
-            o[i] = static_cast<uint8_t>((pa[i] * wa + pb[i] * wb) >> 8);
+            o[i] = static_cast<uint8_t>((pa[i] * wa + pb[i] * wb + 128) >> 8);
     };
 #if defined(__SSE2__)
     tail(std::min(bytes, static_cast<size_t>(-reinterpret_cast<uintptr_t>(o) & 15)));
-    const __m128i zero = _mm_setzero_si128();
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
     const __m128i va16 = _mm_set1_epi16(static_cast<short>(wa)),
                   vb16 = _mm_set1_epi16(static_cast<short>(wb));
     for (; i + 16 <= bytes; i += 16) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pa + i));
         const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + i));
-        const __m128i lo =
-            _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(x, zero), va16),
-                                         _mm_mullo_epi16(_mm_unpacklo_epi8(y, zero), vb16)),
-                           8);
-        const __m128i hi =
-            _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(x, zero), va16),
-                                         _mm_mullo_epi16(_mm_unpackhi_epi8(y, zero), vb16)),
-                           8);
+        const __m128i lo = _mm_srli_epi16(
+            _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(x, zero), va16),
+                                        _mm_mullo_epi16(_mm_unpacklo_epi8(y, zero), vb16)),
+                          half),
+            8);
+        const __m128i hi = _mm_srli_epi16(
+            _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(x, zero), va16),
+                                        _mm_mullo_epi16(_mm_unpackhi_epi8(y, zero), vb16)),
+                          half),
+            8);
         _mm_stream_si128(reinterpret_cast<__m128i*>(o + i), _mm_packus_epi16(lo, hi));
     }
 #endif
@@ -69,7 +71,7 @@ __attribute__((target("ssse3"))) void AcrossShuffled(const uint32_t* s, uint32_t
                 q, _mm_loadu_si128(reinterpret_cast<const __m128i*>(group.pick[h])));
             const __m128i sums = _mm_maddubs_epi16(
                 pairs, _mm_loadu_si128(reinterpret_cast<const __m128i*>(group.weight[h])));
-            half[h] = _mm_srli_epi16(sums, 7);
+            half[h] = _mm_srli_epi16(_mm_add_epi16(sums, _mm_set1_epi16(64)), 7);
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * g),
                          _mm_packus_epi16(half[0], half[1]));
@@ -198,13 +200,15 @@ const uint32_t* Scaler::Across(const uint32_t* src, int row, int slot, int from)
 #if defined(__SSE2__)
     // Four result pixels at a time: each pair of source pixels interleaved
     // by channel, multiplied by its two weights and summed.
-    const __m128i zero = _mm_setzero_si128();
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi32(128);
     const auto* pairs = reinterpret_cast<const __m128i*>(pairWeights_.data());
     auto one = [&](int at) {
         const __m128i q = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + first[at]));
         const __m128i ab = _mm_unpacklo_epi8(q, _mm_srli_si128(q, 4));
         return _mm_srli_epi32(
-            _mm_madd_epi16(_mm_unpacklo_epi8(ab, zero), _mm_loadu_si128(pairs + at)), 8);
+            _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(ab, zero), _mm_loadu_si128(pairs + at)),
+                          half),
+            8);
     };
     for (; i + 4 <= box_.w && first[i + 3] + 1 < srcW_; i += 4) {
         const __m128i lo = _mm_packs_epi32(one(i), one(i + 1));
@@ -215,9 +219,10 @@ const uint32_t* Scaler::Across(const uint32_t* src, int row, int slot, int from)
     for (; i < box_.w; ++i) {
         const unsigned w = weight[i], iw = 256 - w;
         const uint32_t a = s[first[i]], b = s[first[i] + (w != 0)];
-        const uint32_t rb = (((a & 0xFF00FFu) * iw + (b & 0xFF00FFu) * w) >> 8) & 0xFF00FFu;
-        const uint32_t g = (((a & 0xFF00u) * iw + (b & 0xFF00u) * w) >> 8) & 0xFF00u;
-        const uint32_t al = (((a >> 24) * iw + (b >> 24) * w) >> 8) << 24;
+        const uint32_t rb =
+            (((a & 0xFF00FFu) * iw + (b & 0xFF00FFu) * w + 0x800080u) >> 8) & 0xFF00FFu;
+        const uint32_t g = (((a & 0xFF00u) * iw + (b & 0xFF00u) * w + 0x8000u) >> 8) & 0xFF00u;
+        const uint32_t al = (((a >> 24) * iw + (b >> 24) * w + 128) >> 8) << 24;
         out[i] = al | rb | g;
     }
     return out;
