@@ -57,6 +57,39 @@ void Blend(uint32_t* out, const uint32_t* a, const uint32_t* b, unsigned w, int 
 }
 
 #if defined(SCALER_SHUFFLES)
+// Blend with weights out of 128, two bytes multiplied and summed at once.
+__attribute__((target("ssse3"))) void BlendPaired(uint32_t* out, const uint32_t* a,
+                                                  const uint32_t* b, unsigned w, int n)
+{
+    const size_t bytes = static_cast<size_t>(n) * 4;
+    auto* o = reinterpret_cast<uint8_t*>(out);
+    const auto* pa = reinterpret_cast<const uint8_t*>(a);
+    const auto* pb = reinterpret_cast<const uint8_t*>(b);
+    const unsigned wb = (w + 1) / 2, wa = 128 - wb;
+    if (wb == 0 || wa == 0) {
+        std::memcpy(o, wb == 0 ? pa : pb, bytes);
+        return;
+    }
+    size_t i = 0;
+    auto tail = [&](size_t end) {
+        for (; i < end; ++i)
+            o[i] = static_cast<uint8_t>((pa[i] * wa + pb[i] * wb + 64) >> 7);
+    };
+    tail(std::min(bytes, static_cast<size_t>(-reinterpret_cast<uintptr_t>(o) & 15)));
+    const __m128i weights = _mm_set1_epi16(static_cast<short>(wa | wb << 8));
+    const __m128i half = _mm_set1_epi16(64);
+    for (; i + 16 <= bytes; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pa + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + i));
+        const __m128i lo = _mm_maddubs_epi16(_mm_unpacklo_epi8(x, y), weights);
+        const __m128i hi = _mm_maddubs_epi16(_mm_unpackhi_epi8(x, y), weights);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(o + i),
+                         _mm_packus_epi16(_mm_srli_epi16(_mm_add_epi16(lo, half), 7),
+                                          _mm_srli_epi16(_mm_add_epi16(hi, half), 7)));
+    }
+    tail(bytes);
+}
+
 // Four result pixels from the four source pixels at `s`: each pair of
 // source pixels gathered by channel with a shuffle, then weighted and summed.
 __attribute__((target("ssse3"))) void AcrossShuffled(const uint32_t* s, uint32_t* out,
@@ -248,6 +281,11 @@ FrameBox Scaler::Draw(const uint32_t* src, Rows changed, int left, uint32_t* dst
         std::lower_bound(first.begin(), first.end(), changed.first - 1) - first.begin());
     const int y1 = static_cast<int>(std::lower_bound(first.begin(), first.end(), changed.last) -
                                     first.begin());
+    auto* blend = &Blend;
+#if defined(SCALER_SHUFFLES)
+    if (HasShuffles())
+        blend = &BlendPaired;
+#endif
     for (int y = y0; y < y1; ++y) {
         const int r = first[static_cast<size_t>(y)];
         const unsigned down = y_.weight[static_cast<size_t>(y)];
@@ -256,7 +294,7 @@ FrameBox Scaler::Draw(const uint32_t* src, Rows changed, int left, uint32_t* dst
         if (down == 0)
             std::memcpy(out, a, static_cast<size_t>(w) * 4);
         else
-            Blend(out, a, Across(src, r + 1, (r + 1) & 1, x0) + x0, down, w);
+            blend(out, a, Across(src, r + 1, (r + 1) & 1, x0) + x0, down, w);
     }
 #if defined(__SSE2__)
     _mm_sfence();
