@@ -207,9 +207,9 @@ class SdlSurface final : public Surface, public WindowView
             display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0
                 ? mode.refresh_rate
                 : 60;
-        // Drawn by the processor, the pictures between ticks come 55 times a
-        // second at most: over twice the ticks' rate, at less of the cost.
-        const int most = presenter_.Software() ? 55 : 1000;
+        // Drawn by the processor, the pictures between ticks come about 52
+        // times a second at most: over twice the ticks' rate, for less.
+        const int most = presenter_.Software() ? 52 : 1000;
         return static_cast<uint64_t>(std::max(1, 1000 / std::min(hz, most)));
     }
 
