@@ -51,6 +51,11 @@ void SetHashHook(std::function<uint64_t()> hook);    // state hash, for `check` 
 void SetPlayingHook(
     std::function<bool()> hook); // true while a game is being played (recording writes checks then)
 void SetMessageBoxHook(std::function<void(const char* caption, const char* text)> hook);
+// What a game starts from that the menus and earlier games left behind, as
+// one line, and a game begun from such a line in the main menu (false when
+// it cannot be): a kept replay holds one game, begun from that state.
+void SetCarryHooks(std::function<std::string()> carried,
+                   std::function<bool(const std::string&)> begin);
 
 // Gamepads press the keys the game would get from the keyboard: the program
 // tells what each pad action means at the moment, by the screen shown and
