@@ -224,10 +224,12 @@ std::string CarriedState()
     j["collisionDamage"] = collisionDamage;
     j["player"] = {static_cast<int>(p.col), p.isScrollingUp, p.isScrollingDown};
     j["settings"] = UserSettingsText();
-    // Names are bytes: the table goes as the bytes of its file.
-    nlohmann::json table = nlohmann::json::array();
-    for (unsigned char c : HighScoresText(GetHighScores()))
-        table.push_back(c);
+    // Names are bytes: the table goes as the bytes of its file, in hexadecimal.
+    std::string table;
+    for (unsigned char c : HighScoresText(GetHighScores())) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        table += {kDigits[c >> 4], kDigits[c & 15]};
+    }
     j["table"] = table;
     return j.dump();
 }
@@ -246,8 +248,9 @@ bool BeginGameFrom(const std::string& carried)
     uint32_t first = 1;
     int32_t damage = 0;
     try {
-        for (const auto& c : j.at("table"))
-            tableText += static_cast<char>(c.get<unsigned char>());
+        const std::string hex = j.at("table").get<std::string>();
+        for (size_t i = 0; i + 1 < hex.size(); i += 2)
+            tableText += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
         settingsText = j.at("settings").get<std::string>();
         bg = j.at("bgPos").get<std::array<int32_t, 4>>();
         phases = j.at("phases").get<std::array<uint32_t, 5>>();
@@ -256,8 +259,8 @@ bool BeginGameFrom(const std::string& carried)
         scrolling[1] = j.at("player").at(2).get<bool>();
         first = j.at("firstLevel").get<uint32_t>();
         damage = j.at("collisionDamage").get<int32_t>();
-    } catch (const nlohmann::json::exception&) {
-        return false;
+    } catch (const std::exception&) {
+        return false; // a malformed line or table
     }
     if (col < red || col > neutral)
         return false;

@@ -83,7 +83,7 @@ std::string Header(uint32_t score, uint32_t firstLevel)
         else
             h << "-\n";
     }
-    h << "carried x" << ToHex(r.carried) << '\n';
+    h << "carried " << r.carried << '\n';
     return h.str();
 }
 
@@ -150,15 +150,14 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
                 return false;
             }
         } else if (key == "carried") {
-            std::string bytes;
-            if (wholeRun || value.size() < 1 || value[0] != 'x' ||
-                !FromHex(value.substr(1), bytes)) {
+            // The state is the rest of the line.
+            if (wholeRun || value.empty()) {
                 error = where +
-                        "carried wants x and the state in hexadecimal, in a replay of format " +
+                        "carried wants the state its game begins from, in a replay of format " +
                         std::to_string(kFormat);
                 return false;
             }
-            r.plan.carried = bytes;
+            r.plan.carried = line.substr(line.find(value));
         } else if (key == "file") {
             words >> more;
             const auto* known = std::find(std::begin(kPlayerFiles), std::end(kPlayerFiles), value);
