@@ -262,7 +262,13 @@ bool BeginGameFrom(const std::string& carried)
     } catch (const std::exception&) {
         return false; // a malformed line or table
     }
-    if (col < red || col > neutral)
+    // Only what a game can leave: the background's tiles within their scroll,
+    // a shield colour, a damage the rules could deal.
+    const auto tile = [](int32_t x, int32_t y) {
+        return x >= -1400 && x <= 1400 && y >= -1400 && y <= 700;
+    };
+    if (col < red || col > neutral || !tile(bg[0], bg[1]) || !tile(bg[2], bg[3]) || damage < 0 ||
+        damage > 1000)
         return false;
     firstLevel = first;
     bgPos[0] = MakeTVector(bg[0], bg[1]);

@@ -153,8 +153,10 @@ void RecordLine(uint64_t t, const std::string& text, bool input)
     if (!r.keeping)
         return;
     if (!r.inGame) {
-        if (input || r.game.size() > kBetweenGamesLimit)
+        if (input || r.game.size() > kBetweenGamesLimit) {
             r.game.clear();
+            r.afterInput = 0;
+        }
         r.game += line;
         if (input) {
             r.afterInput = r.game.size();

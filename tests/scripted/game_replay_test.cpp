@@ -389,11 +389,18 @@ TEST(GameReplay, AReplayThatDiffersOrComesFromElsewhereIsRefused)
     const auto uncarried = variant("carried {", "carried-not {");
     EXPECT_EQ(uncarried.exitCode, 2);
     EXPECT_NE(uncarried.err.find("names no carried state"), std::string::npos) << uncarried.err;
-    const auto badState = variant("\"firstLevel\":1", "\"firstLevel\":\"one\"");
-    EXPECT_EQ(badState.exitCode, 4);
-    EXPECT_NE(badState.out.find("its game cannot begin from the state the replay carries"),
-              std::string::npos)
-        << badState.out;
+    // A carried state the game could not have left is refused when the game would begin.
+    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+             {"\"firstLevel\":1", "\"firstLevel\":\"one\""},
+             {"\"bgPos\":[0,0,0,700]", "\"bgPos\":[0,2147483647,0,700]"},
+             {"\"player\":[0,", "\"player\":[9,"},
+             {"\"table\":\"", "\"table\":\"zz"}}) {
+        const auto bad = variant(from, to);
+        EXPECT_EQ(bad.exitCode, 4) << to;
+        EXPECT_NE(bad.out.find("its game cannot begin from the state the replay carries"),
+                  std::string::npos)
+            << to << bad.out;
+    }
     // A replay of the whole run from its start, as kept before, still verifies.
     const std::string version = harness::Lines(text)[1];
     dir.Write("whole.replay", "zoduzor-replay 1\n" + version +
