@@ -58,8 +58,8 @@ std::optional<std::string> ReadPlayerFile(const char* name)
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (static_cast<uintmax_t>(in.gcount()) > kFileLimit)
         return std::nullopt;
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return bytes;
+    // A copy of its own size: the buffer is let go.
+    return bytes.substr(0, static_cast<size_t>(in.gcount()));
 }
 
 bool MakePrivateFolder(const PlayerFiles& files, fs::path& folder, std::string& error)
