@@ -31,6 +31,7 @@ namespace {
 constexpr const char* kMagic = "zoduzor-replay";
 // Format 1: the whole run; format 2: one game and the state it began from.
 constexpr int kWholeRun = 1, kFormat = 2;
+constexpr size_t kCarriedLimit = 64 << 10;
 
 struct Replays
 {
@@ -158,6 +159,11 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
                 return false;
             }
             r.plan.carried = line.substr(line.find(value));
+            // The game's state is a few kilobytes: more is not what the game wrote.
+            if (r.plan.carried->size() > kCarriedLimit) {
+                error = where + "carried is longer than any state the game keeps";
+                return false;
+            }
         } else if (key == "file") {
             words >> more;
             const auto* known = std::find(std::begin(kPlayerFiles), std::end(kPlayerFiles), value);
