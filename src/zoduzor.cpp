@@ -280,6 +280,7 @@ int main(int argc, char** argv)
     w32::SetDumpHook([] { return DumpState().dump(2); });
     w32::SetHashHook(StateHash);
     w32::SetPlayingHook([] { return OperationMode == opModeGAME; });
+    w32::SetCarryHooks(CarriedState, BeginGameFrom);
     w32::SetPadHook(PadContextNow);
     w32::SetBetweenTicksHook(PictureBetweenTicks);
     InitModules();

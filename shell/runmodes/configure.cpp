@@ -157,6 +157,12 @@ void SetMessageBoxHook(std::function<void(const char*, const char*)> hook)
 {
     detail::TheRunMode().boxHook = std::move(hook);
 }
+void SetCarryHooks(std::function<std::string()> carried,
+                   std::function<bool(const std::string&)> begin)
+{
+    detail::TheRunMode().carryHook = std::move(carried);
+    detail::TheRunMode().beginHook = std::move(begin);
+}
 
 namespace testing {
 
@@ -172,6 +178,8 @@ void Reset(bool headless)
     m.hashHook = nullptr;
     m.playingHook = nullptr;
     m.boxHook = nullptr;
+    m.carryHook = nullptr;
+    m.beginHook = nullptr;
     detail::ResetPads();
     detail::ResetWindowControls();
     detail::ResetMotion();
