@@ -102,17 +102,37 @@ const char* const kPlayScript = "500 click 330 300\n"
                                 "1800 keydown VK_RIGHT\n3200 keyup VK_RIGHT\n"
                                 "12000 quit\n";
 
-// In the window of 800 x 700.
+// In the window of 800 x 700, with authentic motion (the ticks' pictures
+// alone) and with smooth motion (pictures between ticks too).
 void BM_GameInPlayCpu(benchmark::State& state)
 {
-    ReportShare(state, kPlayScript, 3000, 8000);
+    ReportShare(state, kPlayScript, 3000, 8000, "motion=authentic\n");
+}
+
+void BM_GameInPlaySmoothCpu(benchmark::State& state)
+{
+    ReportShare(state, kPlayScript, 3000, 8000, "motion=smooth\n");
 }
 
 // Fullscreen on a screen of 1920 x 1080 (a window of that size where no
-// window manager makes it fullscreen), smoothly scaled.
+// window manager makes it fullscreen), smoothly scaled; then with smooth
+// motion, and crisply scaled.
+const char* const kFullscreen = "width=1920\nheight=1080\nfullscreen=1\n";
+
 void BM_GameInPlayFullscreenCpu(benchmark::State& state)
 {
-    ReportShare(state, kPlayScript, 3000, 8000, "width=1920\nheight=1080\nfullscreen=1\n");
+    ReportShare(state, kPlayScript, 3000, 8000, std::string(kFullscreen) + "motion=authentic\n");
+}
+
+void BM_GameInPlayFullscreenSmoothCpu(benchmark::State& state)
+{
+    ReportShare(state, kPlayScript, 3000, 8000, std::string(kFullscreen) + "motion=smooth\n");
+}
+
+void BM_GameInPlayFullscreenCrispCpu(benchmark::State& state)
+{
+    ReportShare(state, kPlayScript, 3000, 8000,
+                std::string(kFullscreen) + "motion=authentic\nscaling=crisp\n");
 }
 
 void ResolveForRastrum(const char* path, char* out, uint32_t outSize)
@@ -153,5 +173,8 @@ BENCHMARK(BM_CreditsPaintIntoBuffer)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MainMenuIdleCpu)->Apply(bench::OnceInRealTime);
 BENCHMARK(BM_CreditsScrollingCpu)->Apply(bench::OnceInRealTime);
 BENCHMARK(BM_GameInPlayCpu)->Apply(bench::OnceInRealTime);
+BENCHMARK(BM_GameInPlaySmoothCpu)->Apply(bench::OnceInRealTime);
 BENCHMARK(BM_GameInPlayFullscreenCpu)->Apply(bench::OnceInRealTime);
+BENCHMARK(BM_GameInPlayFullscreenSmoothCpu)->Apply(bench::OnceInRealTime);
+BENCHMARK(BM_GameInPlayFullscreenCrispCpu)->Apply(bench::OnceInRealTime);
 BENCHMARK(BM_OptionsIdleCpu)->Apply(bench::OnceInRealTime);

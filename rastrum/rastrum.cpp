@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -36,6 +37,11 @@ struct Library
     // images[n - 1] is slot n; only as long as the highest slot loaded.
     std::vector<Image> images;
     std::vector<uint32_t> buffer;
+    std::vector<uint32_t> aside; // the other buffer of Rastrum_DrawAside
+    bool drawingAside = false;
+    int32_t asideLeft = 0;  // drawing aside touches no column left of it
+    int32_t asideKept = 0;  // columns at the left where the picture aside is the buffer's
+    bool drawnSince = true; // the buffer was drawn on since they were compared
     int32_t bufferWidth = 0;
     int32_t bufferHeight = 0;
     bool imageReady = false;
@@ -73,7 +79,14 @@ bool HasBuffer()
 Target BufferTarget()
 {
     Library& lib = Lib();
-    return WholeBuffer(lib.buffer.data(), lib.bufferWidth, lib.bufferHeight);
+    Target t = WholeBuffer(lib.buffer.data(), lib.bufferWidth, lib.bufferHeight);
+    if (lib.drawingAside) {
+        t.x0 = std::min<int64_t>(lib.asideLeft, t.x1);
+        lib.asideKept = std::min(lib.asideKept, lib.asideLeft);
+    } else {
+        lib.drawnSince = true;
+    }
+    return t;
 }
 
 uint8_t Component(int32_t value)
@@ -239,6 +252,7 @@ void CreateBuffer(int32_t width, int32_t height)
         lib.buffer.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
         lib.bufferWidth = width;
         lib.bufferHeight = height;
+        lib.drawnSince = true;
     } catch (const std::bad_alloc&) {
         FreeBuffer();
     }
@@ -339,8 +353,72 @@ void FreeBuffer()
     Library& lib = Lib();
     lib.buffer.clear();
     lib.buffer.shrink_to_fit();
+    lib.aside.clear();
+    lib.aside.shrink_to_fit();
+    lib.drawingAside = false;
+    lib.asideKept = 0;
     lib.bufferWidth = 0;
     lib.bufferHeight = 0;
+}
+
+void Rastrum_DrawAside(int32_t aside)
+{
+    Library& lib = Lib();
+    const bool want = aside != 0;
+    if (want == lib.drawingAside || (want && !HasBuffer())) {
+        return;
+    }
+    try {
+        if (want && lib.aside.size() != lib.buffer.size()) {
+            lib.aside.assign(lib.buffer.size(), 0xFF000000u);
+            lib.asideKept = 0;
+        }
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    // The two buffers trade places: no pixel is copied.
+    std::swap(lib.buffer, lib.aside);
+    lib.drawingAside = want;
+    lib.asideLeft = 0;
+}
+
+int32_t Rastrum_DrawAsideFrom(int32_t left)
+{
+    Library& lib = Lib();
+    if (!lib.drawingAside)
+        return 0;
+    lib.asideLeft = std::clamp(left, 0, lib.bufferWidth);
+    if (!lib.drawnSince && lib.asideLeft <= lib.asideKept)
+        return lib.asideLeft;
+    lib.drawnSince = false;
+    lib.asideKept = lib.asideLeft;
+    // Left of it, the picture aside takes the buffer's pixels where they differ.
+    const auto width = static_cast<size_t>(lib.bufferWidth), n = static_cast<size_t>(lib.asideLeft);
+    bool same = true;
+    for (size_t y = 0; y < static_cast<size_t>(lib.bufferHeight); ++y) {
+        uint32_t* aside = lib.buffer.data() + y * width;
+        const uint32_t* kept = lib.aside.data() + y * width;
+        if (std::memcmp(aside, kept, n * sizeof(uint32_t)) != 0) {
+            std::memcpy(aside, kept, n * sizeof(uint32_t));
+            same = false;
+        }
+    }
+    return same ? lib.asideLeft : 0;
+}
+
+int32_t Rastrum_OpaqueLeft(uint32_t number)
+{
+    const Image* image = Slot(number);
+    if (image == nullptr || image->Empty() || image->height < Lib().bufferHeight)
+        return 0;
+    int32_t left = image->width;
+    for (int32_t y = 0; y < image->height && left > 0; ++y) {
+        const uint32_t first = image->rowRuns[static_cast<size_t>(y)];
+        const bool opens = first < image->rowRuns[static_cast<size_t>(y) + 1] &&
+                           image->runs[first].start == 0 && image->runs[first].opaque;
+        left = opens ? std::min(left, image->runs[first].length) : 0;
+    }
+    return left;
 }
 
 const uint32_t* Rastrum_BufferPixels(int32_t* width, int32_t* height)

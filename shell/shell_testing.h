@@ -110,6 +110,10 @@ struct FrameBox
     bool operator==(const FrameBox&) const = default;
 };
 FrameBox PlaceFrame(int areaW, int areaH, bool sharp, int frameW = 800, int frameH = 700);
+// Crisp scaling's whole-number scale: the smallest that makes the frame at
+// least as large as its box (then filtered down to the box); 1 for a box
+// no larger than the frame.
+int CrispScale(const FrameBox& box, int frameW = 800, int frameH = 700);
 // The pixel of the frame under the point (x, y) of the area; a point on the
 // bars gives the nearest point of the frame's edge.
 POINT FramePoint(const FrameBox& box, int x, int y, int frameW = 800, int frameH = 700);
@@ -117,12 +121,18 @@ POINT FramePoint(const FrameBox& box, int x, int y, int frameW = 800, int frameH
 // The smallest client area the window can be given.
 constexpr int kMinWindowW = 400, kMinWindowH = 350;
 
+// Smooth: as large as fits, filtered. Crisp: enlarged by a whole number
+// without filtering, then filtered down to fit. Sharp: the largest
+// whole-number size that fits, square pixels.
+enum class Scaling { Smooth, Crisp, Sharp };
+
 // What the window keeps between runs, in Window.cfg.
 struct WindowSettings
 {
     int width = 800, height = 700; // the client area when not fullscreen
-    bool sharp = false;            // whole-number scales, no filtering; else smooth
+    Scaling scaling = Scaling::Smooth;
     bool fullscreen = false;
+    bool smoothMotion = true;       // pictures between ticks; else only those of the ticks
     int music = 100, effects = 100; // 0 to 100 in steps of 10
     bool mute = false;
     bool operator==(const WindowSettings&) const = default;
@@ -141,6 +151,7 @@ bool SaveWindowSettings(const std::string& path, const WindowSettings& s);
 enum class WindowKey {
     None,
     Fullscreen,
+    Motion,
     Scaling,
     MusicDown,
     MusicUp,

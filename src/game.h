@@ -100,9 +100,14 @@ void AddScore(uint32_t player, uint32_t score);
 
 void LoadImages();
 void PaintScreen(HWND hwnd);
-void DrawBG();
-void DrawEnemies();
-void DrawBullets();
+// The whole screen into the buffer. `ahead` (0 to 1): a picture between two
+// ticks, that part of a tick after the last one, with the background and
+// every enemy and bullet drawn that part of their next step further on; 0:
+// the state as it is. Nothing of the state changes.
+void DrawPlayScreen(double ahead);
+void DrawBG(double ahead = 0);
+void DrawEnemies(double ahead = 0);
+void DrawBullets(double ahead = 0);
 void DrawPlayers();
 void DrawShield(int32_t x, int32_t y, TColor c);
 void DrawOSD();

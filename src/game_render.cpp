@@ -1,4 +1,5 @@
 // Drawing of the play screen, and its section of the state dump.
+#include <cmath>
 #include <cstdio>
 
 #include <nlohmann/json.hpp>
@@ -29,6 +30,35 @@ void Number(uint32_t n, int32_t x, int32_t y, int32_t w, int32_t h)
     Text(buf, x, y, w, h, 255, 0, 0);
 }
 
+// A picture between ticks: `part` of a step of `perTick` pixels.
+int32_t Part(int32_t perTick, double part)
+{
+    return static_cast<int32_t>(std::lround(perTick * part));
+}
+
+TVector Ahead(TVector pos, TVector step, double part)
+{
+    return SumVector(pos, MakeTVector(Part(step.x, part), Part(step.y, part)));
+}
+
+// Enemies and bullets move at a tick unless the game is paused or announces a level.
+bool ObjectsMove()
+{
+    return !isPaused && !isLoading;
+}
+
+// The step an enemy's movement pattern takes at the next tick, worked out on
+// a copy: a pattern changes nothing but the enemy it is given.
+TVector NextStep(const TEnemy& e)
+{
+    if (e.cls->move == nullptr) {
+        return {};
+    }
+    TEnemy next = e;
+    e.cls->move(&next, players[1].pos);
+    return SubtrVector(next.pos, e.pos);
+}
+
 } // namespace
 
 void LoadImages()
@@ -55,9 +85,16 @@ void PaintScreen(HWND hwnd)
 {
     PAINTSTRUCT ps{};
     HDC dc = BeginPaint(hwnd, &ps);
-    DrawBG();
-    DrawEnemies();
-    DrawBullets();
+    DrawPlayScreen(0);
+    DrawBufferOnScreen(dc);
+    EndPaint(hwnd, &ps);
+}
+
+void DrawPlayScreen(double ahead)
+{
+    DrawBG(ahead);
+    DrawEnemies(ahead);
+    DrawBullets(ahead);
     DrawPlayers();
     DrawOSD();
     if (isPaused) {
@@ -72,30 +109,33 @@ void PaintScreen(HWND hwnd)
         DrawImage(imgLevelSw, 0, 0, 0);
         Text(levelStr, 400, 300, 250, 150, 255, 255, 255);
     }
-    DrawBufferOnScreen(dc);
-    EndPaint(hwnd, &ps);
 }
 
-void DrawBG()
+void DrawBG(double ahead)
 {
-    DrawImage(imgBG, bgPos[0].x, bgPos[0].y, 0);
-    DrawImage(imgBG, bgPos[1].x, bgPos[1].y, 0);
+    // The background scrolls at every tick, paused or not.
+    const int32_t by = Part(10, ahead);
+    DrawImage(imgBG, bgPos[0].x, bgPos[0].y + by, 0);
+    DrawImage(imgBG, bgPos[1].x, bgPos[1].y + by, 0);
 }
 
-void DrawEnemies()
+void DrawEnemies(double ahead)
 {
+    const double a = ObjectsMove() ? ahead : 0;
     for (const TEnemy& e : p1E) {
-        DrawImage(e.cls->imgNum, e.pos.x, e.pos.y, 1);
+        const TVector at = a == 0 ? e.pos : Ahead(e.pos, NextStep(e), a);
+        DrawImage(e.cls->imgNum, at.x, at.y, 1);
     }
 }
 
-void DrawBullets()
+void DrawBullets(double ahead)
 {
-    for (const TBullet& b : p1Be) {
-        DrawImage(b.cls->imgNum, b.kin.pos.x, b.kin.pos.y, 1);
-    }
-    for (const TBullet& b : p1Bp) {
-        DrawImage(b.cls->imgNum, b.kin.pos.x, b.kin.pos.y, 1);
+    const double a = ObjectsMove() ? ahead : 0;
+    for (const TBulletChain* chain : {&p1Be, &p1Bp}) {
+        for (const TBullet& b : *chain) {
+            const TVector at = a == 0 ? b.kin.pos : Ahead(b.kin.pos, b.kin.spd, a);
+            DrawImage(b.cls->imgNum, at.x, at.y, 1);
+        }
     }
 }
 

@@ -46,6 +46,20 @@ RASTRUM_API void DrawText(const char* text, const char* fontFace, int32_t fontSi
 // RastrumPresentTarget) in one step.
 RASTRUM_API void DrawBufferOnScreen(void* deviceContext);
 
+// 1: drawing goes to a second buffer of the same size, 0: back to the
+// buffer, whose pixels stay as they were. A picture drawn aside is read
+// with Rastrum_BufferPixels while drawing aside, and its pixels hold until
+// the next drawing aside or a new buffer.
+RASTRUM_API void Rastrum_DrawAside(int32_t aside);
+// While drawing aside, until it ends: nothing is drawn left of the column
+// `left`; there the picture aside holds the buffer's pixels. Returns the
+// first column where the picture aside may differ from the one before:
+// `left`, or 0 when the buffer's pixels left of it had to be taken over.
+RASTRUM_API int32_t Rastrum_DrawAsideFrom(int32_t left);
+// How many columns at the buffer's left the image hides, drawn at (0, 0):
+// opaque in every row, as tall as the buffer (0 without such an image).
+RASTRUM_API int32_t Rastrum_OpaqueLeft(uint32_t number);
+
 RASTRUM_API void FreeGraphics();
 RASTRUM_API void FreeBuffer();
 

@@ -1,6 +1,7 @@
 // The message trace, the state dump and the state hash of the run modes.
 #include "runmode.h"
 
+#include <algorithm>
 #include <array>
 #include <cinttypes>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "highscore.h"
 #include "keySettings.h"
 #include "loadmenu.h"
+#include "rastrum.h"
 #include "shell.h"
 #include "winwrap.h"
 
@@ -203,6 +205,24 @@ w32::PadContext PadContextNow()
         now.full = LevelChoiceFull();
     }
     return now;
+}
+
+const uint32_t* PictureBetweenTicks(double sinceTick, int& changedLeft)
+{
+    if (OperationMode != opModeGAME) {
+        return nullptr;
+    }
+    // Drawn aside: the buffer keeps the picture of the last paint. The panel
+    // at the left hides all that moves: it is the last paint's, and only the
+    // play field is drawn.
+    Rastrum_DrawAside(1);
+    changedLeft = Rastrum_DrawAsideFrom(Rastrum_OpaqueLeft(imgOSD));
+    DrawPlayScreen(std::clamp(sinceTick, 0.0, 1.0));
+    int32_t w = 0;
+    int32_t h = 0;
+    const uint32_t* pixels = Rastrum_BufferPixels(&w, &h);
+    Rastrum_DrawAside(0);
+    return w == 800 && h == 700 ? pixels : nullptr;
 }
 
 void TraceMessageBox(const char* caption, const char* text)

@@ -22,6 +22,12 @@ void TraceMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 void ObserveScreenMessage(UINT msg);
 // What a gamepad's controls mean now: the screen and the keys of the key settings.
 w32::PadContext PadContextNow();
+// The play screen as it is shown between two ticks, `sinceTick` (0 to 1) of
+// a tick after the last one, drawn aside (the state and the picture of the
+// last paint stay as they are); null on every other screen. The 800 x 700
+// pixels hold until the next call; left of `changedLeft` they are those of
+// the call before.
+const uint32_t* PictureBetweenTicks(double sinceTick, int& changedLeft);
 // One line per message box.
 void TraceMessageBox(const char* caption, const char* text);
 

@@ -63,9 +63,11 @@ constexpr const char* kHelp =
     "(the newest 50). Gamepads play through the key settings.\n"
     "\n"
     "Keys of the window, which the game never receives: F11 or Alt+Enter fullscreen,\n"
-    "F6 sharp or smooth scaling, F7/F8 music volume down/up, F9/F10 effects volume\n"
-    "down/up, F12 mute. The window's size, scaling, fullscreen and volumes are kept in\n"
-    "Window.cfg beside the settings.\n";
+    "F5 smooth motion (pictures between the game's ticks, at the screen's rate; the\n"
+    "default) or authentic motion (24 pictures a second), F6 smooth, crisp or sharp\n"
+    "scaling, F7/F8 music volume down/up, F9/F10 effects volume down/up, F12 mute.\n"
+    "The window's size, motion, scaling, fullscreen and volumes are kept in Window.cfg\n"
+    "beside the settings.\n";
 
 enum class Parsed { Run, Help, Version, Error };
 
@@ -280,6 +282,7 @@ int main(int argc, char** argv)
     w32::SetPlayingHook([] { return OperationMode == opModeGAME; });
     w32::SetCarryHooks(CarriedState, BeginGameFrom);
     w32::SetPadHook(PadContextNow);
+    w32::SetBetweenTicksHook(PictureBetweenTicks);
     InitModules();
 
     RegisterWndClass(wc);

@@ -12,6 +12,7 @@
 #include "pad/pad.h"
 #include "run.h"
 #include "storage/storage.h"
+#include "window/motion.h"
 #include "window/window_controls.h"
 
 namespace w32::detail {
@@ -67,6 +68,11 @@ bool ChooseStartClock(const std::string& given, bool fixed, SYSTEMTIME& start, s
 }
 
 } // namespace
+
+uint64_t RunClock()
+{
+    return Shown() ? Shown()->Elapsed() : 0;
+}
 
 } // namespace w32::detail
 
@@ -176,6 +182,7 @@ void Reset(bool headless)
     m.beginHook = nullptr;
     detail::ResetPads();
     detail::ResetWindowControls();
+    detail::ResetMotion();
     RunConfig c;
     c.headless = headless;
     std::string error;

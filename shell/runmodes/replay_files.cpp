@@ -87,14 +87,15 @@ bool MakePrivateFolder(const PlayerFiles& files, fs::path& folder, std::string& 
     }
     // The player's own data and pictures still lie over the content, and the
     // window keeps the player's settings (a copy: what changes is not kept).
+    std::error_code ec;
     if (const std::string user = UserFolder(); !user.empty()) {
-        std::error_code ec;
         for (const char* area : {"data", "res"}) {
             if (fs::is_directory(fs::path(user) / area, ec))
                 fs::create_directory_symlink(fs::path(user) / area, folder / area, ec);
         }
-        fs::copy_file(fs::path(user) / "Window.cfg", folder / "Window.cfg", ec);
     }
+    // Also in a portable set-up, where Window.cfg lies in the content folder.
+    fs::copy_file(WindowSettingsPath(), folder / "Window.cfg", ec);
     if (!UseUserFolder(folder.string())) {
         error = "cannot use the temporary folder " + folder.string();
         return false;

@@ -46,6 +46,8 @@ struct RunMode final : Run
     void MessageBoxShown(const char* caption, const char* text) override;
 };
 RunMode& TheRunMode();
+// The run's clock: the time of its display (configure.cpp).
+uint64_t RunClock();
 // The next script event, null when none is left.
 const ScriptEvent* PendingScriptEvent();
 // The state hash, and whether a game is being played now.

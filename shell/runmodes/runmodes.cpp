@@ -11,6 +11,7 @@
 #include "host_api.h"
 #include "pad/pad.h"
 #include "run.h"
+#include "window/motion.h"
 
 namespace w32::detail {
 
@@ -238,6 +239,7 @@ void RunMode::Observe(Delivery what, const MSG& msg)
         if (Replaying() && !ReplayChecksOften(Instant()))
             EndRun(4);
         RecordChecks(Instant(), true);
+        NoteTick(msg.wParam, Instant());
         break;
     case Delivery::Character:
         RecordLine(Instant(), "char " + std::to_string(msg.wParam));

@@ -26,6 +26,14 @@ FrameBox PlaceFrame(int areaW, int areaH, bool sharp, int frameW, int frameH)
     return {(areaW - w) / 2, (areaH - h) / 2, w, h};
 }
 
+int CrispScale(const FrameBox& box, int frameW, int frameH)
+{
+    if (frameW <= 0 || frameH <= 0)
+        return 1;
+    const int w = (box.w + frameW - 1) / frameW, h = (box.h + frameH - 1) / frameH;
+    return std::max({1, w, h});
+}
+
 POINT FramePoint(const FrameBox& box, int x, int y, int frameW, int frameH)
 {
     // The frame pixel whose area holds the centre of the window's pixel.

@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -75,13 +76,14 @@ SDL_Renderer* CreateRenderer(SDL_Window* window)
 
 } // namespace
 
-Presenter::Presenter(SDL_Window* window)
+Presenter::Presenter(SDL_Window* window) : window_(window)
 {
     renderer_ = CreateRenderer(window);
     if (!renderer_)
         return;
     SDL_RendererInfo info{};
     software_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE);
+    direct_ = software_;
     // The frame's alpha is always opaque: a texture without alpha is copied, not blended.
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                  kClientW, kClientH);
@@ -94,34 +96,98 @@ Presenter::Presenter(SDL_Window* window)
 
 Presenter::~Presenter()
 {
+    if (large_)
+        SDL_DestroyTexture(large_);
     if (texture_)
         SDL_DestroyTexture(texture_);
     if (renderer_)
         SDL_DestroyRenderer(renderer_);
 }
 
-void Presenter::Upload(const uint32_t* frame, Rows rows)
+void Presenter::Upload(const uint32_t* frame, Rows rows, int left)
 {
+    left = std::clamp(left, 0, kClientW - 1);
+    if (direct_) {
+        source_ = frame;
+        dirtyLeft_ = dirty_.Empty() ? left : std::min(dirtyLeft_, left);
+        dirty_.first = std::min(dirty_.first, rows.first);
+        dirty_.last = std::max(dirty_.last, rows.last);
+        return;
+    }
     if (!texture_ || rows.Empty())
         return;
-    const SDL_Rect r{0, rows.first, kClientW, rows.last - rows.first};
-    SDL_UpdateTexture(texture_, &r, frame + static_cast<ptrdiff_t>(rows.first) * kClientW,
+    const SDL_Rect r{left, rows.first, kClientW - left, rows.last - rows.first};
+    SDL_UpdateTexture(texture_, &r, frame + static_cast<ptrdiff_t>(rows.first) * kClientW + left,
                       kClientW * 4);
+    largeStale_ = true;
 }
 
-void Presenter::Show(bool sharp, const Indication& indication)
+void Presenter::SetVsync(bool on)
 {
+    // SDL's software renderer has no refresh to keep step with.
+    if (renderer_ && !software_)
+        SDL_RenderSetVSync(renderer_, on ? 1 : 0);
+}
+
+void Presenter::ScaleMode(SDL_ScaleMode mode)
+{
+    if (mode != scaleMode_) {
+        scaleMode_ = mode;
+        SDL_SetTextureScaleMode(texture_, mode);
+    }
+}
+
+SDL_Texture* Presenter::Enlarged(int scale)
+{
+    // Four times is as far as it goes: beyond, the filter enlarges the rest.
+    scale = std::min(scale, 4);
+    if (scale != largeScale_) {
+        if (large_)
+            SDL_DestroyTexture(large_);
+        large_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET,
+                                   kClientW * scale, kClientH * scale);
+        largeScale_ = large_ ? scale : 0;
+        if (!large_)
+            return nullptr;
+        SDL_SetTextureBlendMode(large_, SDL_BLENDMODE_NONE);
+        SDL_SetTextureScaleMode(large_, SDL_ScaleModeLinear);
+        largeStale_ = true;
+    }
+    if (largeStale_) {
+        if (SDL_SetRenderTarget(renderer_, large_) != 0)
+            return nullptr;
+        ScaleMode(SDL_ScaleModeNearest);
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        SDL_SetRenderTarget(renderer_, nullptr);
+        largeStale_ = false;
+    }
+    return large_;
+}
+
+void Presenter::Show(Scaling scaling, const Indication& indication)
+{
+    if (direct_) {
+        if (ShowDirect(scaling, indication))
+            return;
+        // The window's pixels cannot be drawn on: the texture takes the frame.
+        direct_ = false;
+        if (source_)
+            Upload(source_, {0, kClientH});
+    }
     if (!texture_)
         return;
     int w = 0, h = 0;
     SDL_GetRendererOutputSize(renderer_, &w, &h);
-    const FrameBox box = PlaceFrame(w, h, sharp);
-    // Whole-number scales are drawn without filtering; any other scale is smoothed.
+    const FrameBox box = PlaceFrame(w, h, scaling == Scaling::Sharp);
+    // Whole-number scales are drawn without filtering; any other scale is
+    // smoothed, crisply from the frame enlarged a whole number of times.
     const bool whole = box.w % kClientW == 0 && box.h % kClientH == 0;
-    const SDL_ScaleMode mode = sharp && whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear;
-    if (mode != scaleMode_) {
-        scaleMode_ = mode;
-        SDL_SetTextureScaleMode(texture_, mode);
+    SDL_Texture* source = nullptr;
+    if (scaling == Scaling::Crisp && CrispScale(box) > 1)
+        source = Enlarged(CrispScale(box));
+    if (!source) {
+        source = texture_;
+        ScaleMode(scaling != Scaling::Smooth && whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
     }
     // The software renderer's window keeps its pixels: the bars need drawing
     // only when the frame moved, the window lost them or an indication
@@ -132,7 +198,7 @@ void Presenter::Show(bool sharp, const Indication& indication)
         lastBox_ = box;
     }
     const SDL_Rect dst{box.x, box.y, box.w, box.h};
-    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+    SDL_RenderCopy(renderer_, source, nullptr, &dst);
     indicated_ = !indication.text.empty();
     if (indicated_)
         DrawOverlay(renderer_, LayOutOverlay(indication, box));
@@ -140,6 +206,60 @@ void Presenter::Show(bool sharp, const Indication& indication)
     for (const OverlayShape& plate : LayOutReplayMarks(ReplayMarksNow(), box))
         DrawOverlay(renderer_, plate);
     SDL_RenderPresent(renderer_);
+}
+
+bool Presenter::ShowDirect(Scaling scaling, const Indication& indication)
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface || surface->format->BytesPerPixel != 4 || surface->format->Rmask != 0xFF0000u ||
+        surface->format->Gmask != 0xFF00u || surface->format->Bmask != 0xFFu ||
+        SDL_MUSTLOCK(surface))
+        return false;
+    if (!source_)
+        return true;
+    const FrameBox box = PlaceFrame(surface->w, surface->h, scaling == Scaling::Sharp);
+    const bool prepared = scaler_.Prepare(kClientW, kClientH, box, scaling);
+    // Everything is drawn again when the frame moved or scales otherwise,
+    // the window lost its pixels or something was drawn over the frame.
+    const bool whole =
+        prepared || !barsDrawn_ || !(box == lastBox_) || indicated_ || surface != drawnOn_;
+    if (whole) {
+        const SDL_Rect bars[] = {{0, 0, surface->w, box.y},
+                                 {0, box.y + box.h, surface->w, surface->h - box.y - box.h},
+                                 {0, box.y, box.x, box.h},
+                                 {box.x + box.w, box.y, surface->w - box.x - box.w, box.h}};
+        SDL_FillRects(surface, bars, 4, 0);
+        dirty_ = {0, kClientH};
+        dirtyLeft_ = 0;
+        barsDrawn_ = true;
+        lastBox_ = box;
+        drawnOn_ = surface;
+    }
+    const int pitch = surface->pitch / 4;
+    auto* pixels =
+        static_cast<uint32_t*>(surface->pixels) + static_cast<ptrdiff_t>(box.y) * pitch + box.x;
+    const FrameBox drawn = scaler_.Draw(source_, dirty_, dirtyLeft_, pixels, pitch);
+    dirty_ = {};
+    dirtyLeft_ = 0;
+    const OverlayShape shapes[] = {LayOutOverlay(indication, box), LayOutPicker(PickerNow(), box)};
+    const std::vector<OverlayShape> marks = LayOutReplayMarks(ReplayMarksNow(), box);
+    bool over = !marks.empty();
+    for (const OverlayShape& shape : shapes)
+        over = over || shape.panel.w > 0;
+    indicated_ = over;
+    if (over) {
+        for (const OverlayShape& shape : shapes)
+            DrawOverlay(renderer_, shape);
+        for (const OverlayShape& plate : marks)
+            DrawOverlay(renderer_, plate);
+        SDL_RenderPresent(renderer_);
+    } else if (whole) {
+        SDL_UpdateWindowSurface(window_);
+    } else if (drawn.w > 0 && drawn.h > 0) {
+        const SDL_Rect rect{box.x + drawn.x, box.y + drawn.y, drawn.w, drawn.h};
+        SDL_UpdateWindowSurfaceRects(window_, &rect, 1);
+    }
+    return true;
 }
 
 } // namespace w32::detail

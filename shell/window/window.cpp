@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "motion.h"
 #include "present_sdl.h"
 #include "window_controls.h"
 
@@ -46,8 +47,10 @@ class SdlSurface final : public Surface, public WindowView
 {
   public:
     SdlSurface(SDL_Window* window, const WindowSettings& s)
-        : window_(window), presenter_(window), sharp_(s.sharp), fullscreen_(s.fullscreen)
+        : window_(window), presenter_(window), scaling_(s.scaling), fullscreen_(s.fullscreen),
+          motion_(s.smoothMotion)
     {
+        presenter_.SetVsync(motion_);
         SDL_SetWindowData(window_, kSurfaceKey, this);
         SDL_SetWindowMinimumSize(window_, kMinWindowW, kMinWindowH);
         SetIcon(window_);
@@ -72,14 +75,21 @@ class SdlSurface final : public Surface, public WindowView
     }
 
     // Only the rows that changed go to the texture; an unchanged frame is
-    // not shown again unless the window lost its pixels.
+    // not shown again unless the window lost its pixels. While pictures
+    // between ticks are shown, the frame waits for the next of them.
     void Present(const uint32_t* frame, Rows changed) override
     {
-        presenter_.Upload(frame, uploaded_ ? changed : Rows{0, kClientH});
-        if (uploaded_ && changed.Empty() && !stale_)
+        frame_ = frame;
+        if (!changed.Empty()) {
+            pending_.first = std::min(pending_.first, changed.first);
+            pending_.last = std::max(pending_.last, changed.last);
+        }
+        fresh_ = true;
+        if (between_ && next_ != kNever)
             return;
-        uploaded_ = true;
-        Draw();
+        ShowFrame();
+        if (motion_ && MotionHooked())
+            next_ = SDL_GetTicks64() + FramePeriod();
     }
 
     void Settle(const WindowSettings& s) override
@@ -88,9 +98,15 @@ class SdlSurface final : public Surface, public WindowView
             fullscreen_ = s.fullscreen;
             SDL_SetWindowFullscreen(window_, fullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         }
-        if (s.sharp != sharp_) {
-            sharp_ = s.sharp;
+        if (s.scaling != scaling_) {
+            scaling_ = s.scaling;
             Lost();
+        }
+        if (s.smoothMotion != motion_) {
+            motion_ = s.smoothMotion;
+            presenter_.SetVsync(motion_);
+            // Switched off, the next of them shows the frame as it is.
+            next_ = MotionHooked() ? SDL_GetTicks64() : kNever;
         }
     }
 
@@ -107,41 +123,111 @@ class SdlSurface final : public Surface, public WindowView
         presenter_.Lost();
         stale_ = true;
     }
-    bool Sharp() const { return sharp_; }
+    bool Sharp() const { return scaling_ == Scaling::Sharp; }
 
     uint64_t Due() const
     {
         if (!uploaded_)
             return kNever;
-        return stale_ ? 0 : indicationEnd_;
+        return stale_ ? 0 : std::min(indicationEnd_, next_);
     }
 
     void Refresh()
     {
-        if (indicationEnd_ <= SDL_GetTicks64()) {
+        const uint64_t now = SDL_GetTicks64();
+        if (indicationEnd_ <= now) {
             indication_ = {};
             indicationEnd_ = kNever;
             stale_ = true;
         }
-        if (stale_ && uploaded_)
+        if (next_ <= now) {
+            ShowBetweenTicks(now);
+        } else if (stale_ && uploaded_) {
             Draw();
+        }
     }
 
   private:
     void Draw()
     {
-        presenter_.Show(sharp_, indication_);
+        presenter_.Show(scaling_, indication_);
         stale_ = false;
+    }
+
+    // The rows of the frame not in the texture yet go there, and the frame
+    // is shown when it changed or the window wants it.
+    void ShowFrame()
+    {
+        if (!frame_)
+            return;
+        presenter_.Upload(frame_, uploaded_ ? pending_ : Rows{0, kClientH});
+        const bool changed = !uploaded_ || !pending_.Empty();
+        pending_ = {};
+        uploaded_ = true;
+        between_ = false;
+        if (changed || stale_)
+            Draw();
+    }
+
+    // The picture of this moment between ticks, at a steady pace; once the
+    // screen has none, its own frame as it is, and no more pictures until
+    // the next frame.
+    void ShowBetweenTicks(uint64_t now)
+    {
+        const uint64_t period = FramePeriod();
+        next_ = next_ + period > now ? next_ + period : now + period;
+        const Uint32 hidden = SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED;
+        const uint32_t* picture = nullptr;
+        uint64_t clock = 0;
+        int left = 0;
+        if (motion_ && !(SDL_GetWindowFlags(window_) & hidden))
+            picture = PictureBetweenTicks(clock, left);
+        if (!picture) {
+            next_ = kNever;
+            ShowFrame();
+            return;
+        }
+        // The same moment with no new frame: the picture would be the same.
+        if (between_ && clock == clock_ && !fresh_ && !stale_)
+            return;
+        presenter_.Upload(picture, {0, kClientH}, between_ ? left : 0);
+        pending_ = {0, kClientH}; // the texture no longer holds the frame
+        between_ = true;
+        fresh_ = false;
+        clock_ = clock;
+        Draw();
+    }
+
+    // The screen's refresh period in milliseconds (60 Hz when it is not known).
+    uint64_t FramePeriod() const
+    {
+        SDL_DisplayMode mode{};
+        const int display = SDL_GetWindowDisplayIndex(window_);
+        const int hz =
+            display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0
+                ? mode.refresh_rate
+                : 60;
+        // Drawn by the processor, the pictures between ticks come about 52
+        // times a second at most: over twice the ticks' rate, for less.
+        const int most = presenter_.Software() ? 52 : 1000;
+        return static_cast<uint64_t>(std::max(1, 1000 / std::min(hz, most)));
     }
 
     SDL_Window* window_;
     Presenter presenter_;
-    bool sharp_;
+    Scaling scaling_;
     bool fullscreen_;
+    bool motion_; // pictures between ticks
     Indication indication_;
     uint64_t indicationEnd_ = kNever;
-    bool uploaded_ = false; // whether the texture holds a frame
-    bool stale_ = true;     // whether the window does not show it as it should
+    bool uploaded_ = false;           // whether the texture holds a frame
+    bool stale_ = true;               // whether the window does not show it as it should
+    const uint32_t* frame_ = nullptr; // the window's frame
+    Rows pending_;                    // its rows not in the texture
+    bool fresh_ = false;              // a frame came since the last picture between ticks
+    bool between_ = false;            // the window shows a picture between ticks
+    uint64_t next_ = kNever;          // when the next picture between ticks is due
+    uint64_t clock_ = 0;              // the run's clock of the last one
 };
 
 SdlSurface* SurfaceOf(SDL_Window* w)

@@ -53,6 +53,19 @@ bool Volume(const std::string& text, int& out)
     return true;
 }
 
+const char* ScalingName(Scaling s)
+{
+    switch (s) {
+    case Scaling::Crisp:
+        return "crisp";
+    case Scaling::Sharp:
+        return "sharp";
+    case Scaling::Smooth:
+        break;
+    }
+    return "smooth";
+}
+
 } // namespace
 
 WindowSettings ParseWindowSettings(std::istream& in)
@@ -70,8 +83,13 @@ WindowSettings ParseWindowSettings(std::istream& in)
         } else if (key == "height") {
             Number(value, kMinWindowH, 16384, s.height);
         } else if (key == "scaling") {
-            if (value == "sharp" || value == "smooth")
-                s.sharp = value == "sharp";
+            for (Scaling k : {Scaling::Smooth, Scaling::Crisp, Scaling::Sharp}) {
+                if (value == ScalingName(k))
+                    s.scaling = k;
+            }
+        } else if (key == "motion") {
+            if (value == "smooth" || value == "authentic")
+                s.smoothMotion = value == "smooth";
         } else if (key == "fullscreen") {
             Flag(value, s.fullscreen);
         } else if (key == "music") {
@@ -88,9 +106,10 @@ WindowSettings ParseWindowSettings(std::istream& in)
 std::string FormatWindowSettings(const WindowSettings& s)
 {
     std::ostringstream out;
-    out << "width=" << s.width << "\nheight=" << s.height
-        << "\nscaling=" << (s.sharp ? "sharp" : "smooth") << "\nfullscreen=" << s.fullscreen
-        << "\nmusic=" << s.music << "\neffects=" << s.effects << "\nmute=" << s.mute << "\n";
+    out << "width=" << s.width << "\nheight=" << s.height << "\nscaling=" << ScalingName(s.scaling)
+        << "\nfullscreen=" << s.fullscreen
+        << "\nmotion=" << (s.smoothMotion ? "smooth" : "authentic") << "\nmusic=" << s.music
+        << "\neffects=" << s.effects << "\nmute=" << s.mute << "\n";
     return out.str();
 }
 

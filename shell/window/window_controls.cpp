@@ -1,6 +1,6 @@
-// The keys of the window itself: F11 and Alt+Enter for fullscreen, F6 for the
-// scaling, F7/F8 music, F9/F10 effects and F12 mute. They change the settings
-// kept in Window.cfg and never reach the game.
+// The keys of the window itself: F11 and Alt+Enter for fullscreen, F5 for the
+// motion between ticks, F6 for the scaling, F7/F8 music, F9/F10 effects and F12 mute. They change
+// the settings kept in Window.cfg and never reach the game.
 #include "window_controls.h"
 
 #include <algorithm>
@@ -14,6 +14,8 @@ namespace w32 {
 WindowKey WindowKeyOf(int32_t sdlKeycode, bool alt)
 {
     switch (sdlKeycode) {
+    case SDLK_F5:
+        return WindowKey::Motion;
     case SDLK_F6:
         return WindowKey::Scaling;
     case SDLK_F7:
@@ -47,9 +49,23 @@ Indication ApplyWindowKey(WindowKey key, WindowSettings& s)
     case WindowKey::Fullscreen:
         s.fullscreen = !s.fullscreen;
         return {};
+    case WindowKey::Motion:
+        s.smoothMotion = !s.smoothMotion;
+        return {s.smoothMotion ? "MOTION SMOOTH" : "MOTION AUTHENTIC", -1};
     case WindowKey::Scaling:
-        s.sharp = !s.sharp;
-        return {s.sharp ? "SCALING SHARP" : "SCALING SMOOTH", -1};
+        // Smooth, crisp, sharp, and round again.
+        switch (s.scaling) {
+        case Scaling::Smooth:
+            s.scaling = Scaling::Crisp;
+            return {"SCALING CRISP", -1};
+        case Scaling::Crisp:
+            s.scaling = Scaling::Sharp;
+            return {"SCALING SHARP", -1};
+        case Scaling::Sharp:
+            break;
+        }
+        s.scaling = Scaling::Smooth;
+        return {"SCALING SMOOTH", -1};
     case WindowKey::MusicDown:
     case WindowKey::MusicUp:
         step(s.music, key == WindowKey::MusicUp ? 10 : -10);
@@ -151,8 +167,8 @@ bool TakeWindowKey(const SDL_Event& ev)
         return c.held.count(scancode) != 0;
     c.held.insert(scancode);
     // A held volume key goes on stepping; a held toggle acts once.
-    const bool toggle =
-        key == WindowKey::Fullscreen || key == WindowKey::Scaling || key == WindowKey::Mute;
+    const bool toggle = key == WindowKey::Fullscreen || key == WindowKey::Motion ||
+                        key == WindowKey::Scaling || key == WindowKey::Mute;
     if (ev.key.repeat && toggle)
         return true;
     const Indication shown = ApplyWindowKey(key, c.settings);

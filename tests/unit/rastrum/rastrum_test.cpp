@@ -409,6 +409,63 @@ TEST_F(RastrumTest, TransparentAndOpaquePartsOfOneImage)
     EXPECT_EQ(At(8, 0), kBlack);
 }
 
+TEST_F(RastrumTest, DrawingAsideLeavesTheBufferAsItWasAndKeepsItsOwnPicture)
+{
+    LoadImage(1, Solid("red.png", 10, 10, 0xFFFF0000u).c_str());
+    LoadImage(2, Solid("blue.png", 10, 10, 0xFF0000FFu).c_str());
+    DrawImage(1, 0, 0, 0);
+    const auto before = Buffer();
+    Rastrum_DrawAside(1);
+    Rastrum_DrawAside(1); // twice: still the same aside buffer
+    DrawImage(2, 50, 50, 0);
+    const uint32_t* aside = Rastrum_BufferPixels(nullptr, nullptr);
+    EXPECT_EQ(At(55, 55), 0xFF0000FFu);
+    Rastrum_DrawAside(0);
+    EXPECT_EQ(Buffer(), before);
+    // The picture drawn aside holds after the way back.
+    EXPECT_EQ(aside[55 * 100 + 55], 0xFF0000FFu);
+    // A panel as tall as the buffer, opaque in its 12 left columns, hides them.
+    LoadImage(3, Png("panel.png", 20, 100, [](int x, int) {
+                     return x < 12 ? 0xFF00FF00u : 0x8000FF00u;
+                 }).c_str());
+    EXPECT_EQ(Rastrum_OpaqueLeft(3), 12);
+    EXPECT_EQ(Rastrum_OpaqueLeft(1), 0);     // not as tall as the buffer
+    EXPECT_EQ(Rastrum_DrawAsideFrom(12), 0); // not drawing aside
+    DrawImage(3, 0, 0, 0);
+    // Drawing aside from column 12: left of it, the buffer's pixels, taken
+    // over once; the next pictures aside keep them until the buffer changes.
+    for (int32_t expected : {0, 12, 12}) {
+        Rastrum_DrawAside(1);
+        EXPECT_EQ(Rastrum_DrawAsideFrom(12), expected);
+        DrawImage(2, 5, 0, 0);
+        EXPECT_EQ(At(11, 0), 0xFF00FF00u);
+        EXPECT_EQ(At(12, 0), 0xFF0000FFu);
+        Rastrum_DrawAside(0);
+    }
+    EXPECT_EQ(At(12, 0) & 0xFF, 0u); // the buffer's own: no blue
+    DrawImage(1, 0, 0, 0);
+    Rastrum_DrawAside(1);
+    EXPECT_EQ(Rastrum_DrawAsideFrom(12), 0);
+    EXPECT_EQ(At(0, 0), 0xFFFF0000u);
+    // Drawn aside over the whole width, the left part is taken over again.
+    Rastrum_DrawAsideFrom(0);
+    DrawImage(2, 0, 0, 0);
+    Rastrum_DrawAside(0);
+    Rastrum_DrawAside(1);
+    EXPECT_EQ(Rastrum_DrawAsideFrom(12), 0);
+    EXPECT_EQ(At(0, 0), 0xFFFF0000u);
+    Rastrum_DrawAside(0);
+    // A new buffer, then drawing aside: a picture of its size.
+    CreateBuffer(30, 20);
+    Rastrum_DrawAside(1);
+    int32_t w = 0;
+    int32_t h = 0;
+    EXPECT_NE(Rastrum_BufferPixels(&w, &h), nullptr);
+    EXPECT_EQ(w * h, 600);
+    EXPECT_EQ(Buffer().size(), 600u);
+    Rastrum_DrawAside(0);
+}
+
 struct Clip
 {
     int x, y;

@@ -1,5 +1,7 @@
 // The window's own layer: the frame placed in a window of any size and the
-// mouse mapped back, and the settings file.
+// mouse mapped back, crisp scaling's whole-number scale, the frame scaled
+// by the processor, the window's keys and the settings file.
+#include <SDL_keycode.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +11,7 @@
 
 #include "harness.h"
 #include "shell_testing.h"
+#include "window/scaler.h"
 
 namespace {
 
@@ -87,6 +90,8 @@ TEST(WindowSettings, DamagedAndUnknownLinesKeepTheirDefaultsAndSavingReplacesThe
                             "width=1280\r\n"
                             "height = 1024\n"
                             "scaling=sharp\n"
+                            "motion=authentic\n"
+                            "motion=jerky\n"   // unknown: the last good one holds
                             "fullscreen=yes\n" // damaged: stays off
                             "music=74\n"       // to the nearest step
                             "effects=-10\n"    // out of range
@@ -97,7 +102,8 @@ TEST(WindowSettings, DamagedAndUnknownLinesKeepTheirDefaultsAndSavingReplacesThe
     w32::WindowSettings s = w32::ParseWindowSettings(text);
     EXPECT_EQ(s.width, 1280);
     EXPECT_EQ(s.height, 1024);
-    EXPECT_TRUE(s.sharp);
+    EXPECT_EQ(s.scaling, w32::Scaling::Sharp);
+    EXPECT_FALSE(s.smoothMotion);
     EXPECT_FALSE(s.fullscreen);
     EXPECT_EQ(s.music, 70);
     EXPECT_EQ(s.effects, 100);
@@ -111,6 +117,9 @@ TEST(WindowSettings, DamagedAndUnknownLinesKeepTheirDefaultsAndSavingReplacesThe
     s.fullscreen = true;
     ASSERT_TRUE(w32::SaveWindowSettings(path, s));
     EXPECT_EQ(w32::LoadWindowSettings(path), s);
+    s.scaling = w32::Scaling::Crisp;
+    ASSERT_TRUE(w32::SaveWindowSettings(path, s));
+    EXPECT_EQ(w32::LoadWindowSettings(path), s);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               1);
@@ -119,6 +128,138 @@ TEST(WindowSettings, DamagedAndUnknownLinesKeepTheirDefaultsAndSavingReplacesThe
     EXPECT_EQ(w32::LoadWindowSettings((dir / "Folder.cfg").string()), w32::WindowSettings{});
     EXPECT_FALSE(w32::SaveWindowSettings((dir / "Folder.cfg").string(), s));
     EXPECT_FALSE(w32::SaveWindowSettings((dir / "none/Window.cfg").string(), s));
+}
+
+TEST(WindowKeys, F5TogglesTheMotionAndF6GoesRoundTheThreeScalings)
+{
+    w32::WindowSettings s;
+    ASSERT_EQ(w32::WindowKeyOf(SDLK_F5, false), w32::WindowKey::Motion);
+    EXPECT_EQ(w32::ApplyWindowKey(w32::WindowKey::Motion, s).text, "MOTION AUTHENTIC");
+    EXPECT_FALSE(s.smoothMotion);
+    EXPECT_EQ(w32::ApplyWindowKey(w32::WindowKey::Motion, s).text, "MOTION SMOOTH");
+    EXPECT_TRUE(s.smoothMotion);
+    ASSERT_EQ(w32::WindowKeyOf(SDLK_F6, false), w32::WindowKey::Scaling);
+    const std::pair<w32::Scaling, const char*> round[] = {{w32::Scaling::Crisp, "SCALING CRISP"},
+                                                          {w32::Scaling::Sharp, "SCALING SHARP"},
+                                                          {w32::Scaling::Smooth, "SCALING SMOOTH"}};
+    for (const auto& [scaling, text] : round) {
+        EXPECT_EQ(w32::ApplyWindowKey(w32::WindowKey::Scaling, s).text, text);
+        EXPECT_EQ(s.scaling, scaling);
+    }
+    EXPECT_EQ(s, w32::WindowSettings{});
+}
+
+TEST(Letterbox, CrispScaleIsTheSmallestWholeNumberThatCoversTheBox)
+{
+    // 1920 x 1080 fills its height (1234 x 1080): twice, then filtered down.
+    EXPECT_EQ(w32::CrispScale(w32::PlaceFrame(1920, 1080, false)), 2);
+    EXPECT_EQ(w32::CrispScale({0, 0, 800, 700}), 1);
+    EXPECT_EQ(w32::CrispScale({0, 0, 801, 700}), 2);
+    EXPECT_EQ(w32::CrispScale({0, 0, 800, 1401}), 3);
+    EXPECT_EQ(w32::CrispScale({0, 0, 400, 350}), 1);
+}
+
+// A source of 80 x 70 with a different colour in every channel of every pixel.
+uint32_t SourcePixel(int x, int y, int seed)
+{
+    return 0xFF000000u | static_cast<uint32_t>((x * 37 + y * 11 + seed) % 256) << 16 |
+           static_cast<uint32_t>((x * 5 + y * 53 + seed * 3) % 256) << 8 |
+           static_cast<uint32_t>((x * x + y * 7 + seed * 7) % 256);
+}
+
+// The scaling sampled in two dimensions at each result pixel's centre:
+// smooth between the four nearest source pixels, crisp from the source
+// enlarged `whole` times, sharp from the nearest.
+int Expected(const std::vector<uint32_t>& src, int sw, int sh, const w32::FrameBox& box,
+             w32::Scaling scaling, int x, int y, int shift)
+{
+    const int k = scaling == w32::Scaling::Crisp ? w32::CrispScale(box, sw, sh) : 1;
+    auto channel = [&](int sx, int sy) {
+        return static_cast<int>((src[sy * sw + sx] >> shift) & 0xFF);
+    };
+    const double cx = (x + 0.5) * sw * k / box.w, cy = (y + 0.5) * sh * k / box.h;
+    if (scaling == w32::Scaling::Sharp)
+        return channel(static_cast<int>(cx), static_cast<int>(cy));
+    auto axis = [&](double c, int size, int& a, int& b, double& t) {
+        const double at = std::clamp(c - 0.5, 0.0, size * k - 1.0);
+        const int e = static_cast<int>(at);
+        a = e / k;
+        b = std::min(e + 1, size * k - 1) / k;
+        t = at - e;
+    };
+    int x0, x1, y0, y1;
+    double tx, ty;
+    axis(cx, sw, x0, x1, tx);
+    axis(cy, sh, y0, y1, ty);
+    const double top = channel(x0, y0) * (1 - tx) + channel(x1, y0) * tx;
+    const double bottom = channel(x0, y1) * (1 - tx) + channel(x1, y1) * tx;
+    return static_cast<int>(std::lround(top * (1 - ty) + bottom * ty));
+}
+
+TEST(Scaler, EveryScalingMatchesItsSamplingAndAPartDrawnMatchesTheWhole)
+{
+    constexpr int kW = 80, kH = 70;
+    struct Case
+    {
+        w32::Scaling scaling;
+        w32::FrameBox box;
+    };
+    const Case cases[] = {
+        {w32::Scaling::Smooth, {0, 0, 123, 108}}, // 1920 x 1080 in tenths
+        {w32::Scaling::Smooth, {0, 0, 57, 50}},   // smaller than the frame
+        {w32::Scaling::Smooth, {0, 0, 80, 70}},   // as it is
+        {w32::Scaling::Crisp, {0, 0, 123, 108}},
+        {w32::Scaling::Crisp, {0, 0, 230, 201}}, // three times, filtered down
+        {w32::Scaling::Sharp, {0, 0, 160, 140}},
+    };
+    std::vector<uint32_t> before(kW * kH), after(kW * kH);
+    for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+            before[y * kW + x] = SourcePixel(x, y, 0);
+            // Rows 20 to 39, right of column 30, change.
+            after[y * kW + x] =
+                y >= 20 && y < 40 && x >= 30 ? SourcePixel(x, y, 9) : before[y * kW + x];
+        }
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "scaling " << static_cast<int>(c.scaling) << " box "
+                                        << c.box.w << " x " << c.box.h);
+        const int pitch = c.box.w + 3;
+        std::vector<uint32_t> whole(static_cast<size_t>(pitch) * c.box.h, 0x12345678u);
+        w32::detail::Scaler a, b;
+        ASSERT_TRUE(a.Prepare(kW, kH, c.box, c.scaling));
+        ASSERT_FALSE(a.Prepare(kW, kH, c.box, c.scaling));
+        b.Prepare(kW, kH, c.box, c.scaling);
+        const w32::FrameBox all = a.Draw(after.data(), {0, kH}, 0, whole.data(), pitch);
+        EXPECT_EQ(all, (w32::FrameBox{0, 0, c.box.w, c.box.h}));
+        for (int y = 0; y < c.box.h; ++y) {
+            for (int x = 0; x < c.box.w; ++x) {
+                const uint32_t got = whole[static_cast<size_t>(y) * pitch + x];
+                for (int shift : {16, 8, 0}) {
+                    ASSERT_NEAR(static_cast<int>((got >> shift) & 0xFF),
+                                Expected(after, kW, kH, c.box, c.scaling, x, y, shift), 2)
+                        << "pixel " << x << "," << y << " channel " << shift;
+                }
+            }
+            EXPECT_EQ(whole[static_cast<size_t>(y) * pitch + c.box.w], 0x12345678u) << "row " << y;
+        }
+        // The picture before, then only the part that changed (rows 20 to 39,
+        // from a column on): the same as the whole.
+        for (int left = 27; left < 35; ++left) {
+            std::vector<uint32_t> changed = before;
+            for (int y = 20; y < 40; ++y) {
+                for (int x = left; x < kW; ++x)
+                    changed[y * kW + x] = after[y * kW + x];
+            }
+            std::vector<uint32_t> full = whole, part = whole;
+            a.Draw(changed.data(), {0, kH}, 0, full.data(), pitch);
+            b.Draw(before.data(), {0, kH}, 0, part.data(), pitch);
+            const w32::FrameBox drawn = b.Draw(changed.data(), {20, 40}, left, part.data(), pitch);
+            EXPECT_EQ(part, full) << "from column " << left;
+            EXPECT_GT(drawn.x, 0);
+            EXPECT_LT(drawn.h, c.box.h);
+        }
+    }
 }
 
 } // namespace
