@@ -64,9 +64,34 @@ source_dir() { # PACKAGE -> the unpacked source folder (fetched when missing)
     echo "$dir"
 }
 
+# A configure runs emcc once for each of its checks (hundreds for SDL2, most of
+# a first build's time). web/deps/PKG.cmake holds the answers a full configure
+# of the same source gave with the same emcc; they are used when both match,
+# and a configure without them writes fresh ones to build-web/deps/PKG.cmake.
+emcc_version="$(emcc --version 2>/dev/null | head -n 1)"
+checks_answered() { # PACKAGE SOURCE-NAME -> succeeds when the answers fit
+    local file="$root/web/deps/$1.cmake"
+    [ "${ZODUZOR_WEB_CHECKS:-}" != full ] && [ -f "$file" ] &&
+        grep -qxF "# source: $2" "$file" && grep -qxF "# emcc: $emcc_version" "$file"
+}
+write_checks() { # PACKAGE SOURCE-NAME: the check results of a configure's cache
+    {
+        echo "# Configure check results of $2 for the browser build (scripts/web.sh)."
+        echo "# source: $2"
+        echo "# emcc: $emcc_version"
+        # Results of CMake's check modules, named by their cache comments.
+        awk '/^\/\// { doc = substr($0, 3); next }
+             doc ~ /^(Have |Test |Result of |CHECK_TYPE_SIZE)/ && /^[A-Za-z0-9_]+:INTERNAL=/ {
+                 name = $0; sub(/:.*/, "", name); value = $0; sub(/^[^=]*=/, "", value)
+                 gsub(/[\\"]/, "\\\\&", value); gsub(/[\\"]/, "\\\\&", doc)
+                 printf "set(%s \"%s\" CACHE INTERNAL \"%s\")\n", name, value, doc }
+             { doc = "" }' "$out/deps/$1/CMakeCache.txt" | sort
+    } >"$out/deps/$1.cmake"
+}
+
 # Builds a library once into the prefix: static, for the browser.
 build_lib() { # PACKAGE CMAKE-OPTIONS...
-    local pkg="$1" src name start
+    local pkg="$1" src name start answers=()
     shift
     src="$(source_dir "$pkg")"
     name="$(basename "$src")"
@@ -74,11 +99,16 @@ build_lib() { # PACKAGE CMAKE-OPTIONS...
     echo "== $name (once)"
     start=$SECONDS
     rm -rf "$out/deps/$pkg"
-    emcmake cmake -S "$src" -B "$out/deps/$pkg" -DCMAKE_BUILD_TYPE=Release \
+    checks_answered "$pkg" "$name" && answers=(-C "$root/web/deps/$pkg.cmake")
+    emcmake cmake "${answers[@]}" -S "$src" -B "$out/deps/$pkg" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF "$@" >"$out/deps-$pkg.log" 2>&1 &&
         cmake --build "$out/deps/$pkg" -j"$jobs" >>"$out/deps-$pkg.log" 2>&1 &&
         cmake --install "$out/deps/$pkg" >>"$out/deps-$pkg.log" 2>&1 ||
         { tail -n 30 "$out/deps-$pkg.log" >&2; echo "web.sh: $name failed; see $out/deps-$pkg.log" >&2; exit 1; }
+    if [ ${#answers[@]} -eq 0 ]; then
+        write_checks "$pkg" "$name"
+        echo "   checks answered afresh in $out/deps/$pkg.cmake (copy it to web/deps/ to skip them)"
+    fi
     touch "$prefix/.built-$name"
     echo "   $((SECONDS - start)) s"
 }
