@@ -87,6 +87,7 @@ write_checks() { # PACKAGE SOURCE-NAME: the check results of a configure's cache
                  printf "set(%s \"%s\" CACHE INTERNAL \"%s\")\n", name, value, doc }
              { doc = "" }' "$out/deps/$1/CMakeCache.txt" | sort
     } >"$out/deps/$1.cmake"
+    grep -q '^set(' "$out/deps/$1.cmake" || { rm "$out/deps/$1.cmake"; return 1; }
 }
 
 # Builds a library once into the prefix: static, for the browser.
@@ -105,9 +106,8 @@ build_lib() { # PACKAGE CMAKE-OPTIONS...
         cmake --build "$out/deps/$pkg" -j"$jobs" >>"$out/deps-$pkg.log" 2>&1 &&
         cmake --install "$out/deps/$pkg" >>"$out/deps-$pkg.log" 2>&1 ||
         { tail -n 30 "$out/deps-$pkg.log" >&2; echo "web.sh: $name failed; see $out/deps-$pkg.log" >&2; exit 1; }
-    if [ ${#answers[@]} -eq 0 ]; then
-        write_checks "$pkg" "$name"
-        echo "   checks answered afresh in $out/deps/$pkg.cmake (copy it to web/deps/ to skip them)"
+    if [ ${#answers[@]} -eq 0 ] && write_checks "$pkg" "$name"; then
+        echo "   its checks' answers are in $out/deps/$pkg.cmake (web/deps/ skips them)"
     fi
     touch "$prefix/.built-$name"
     echo "   $((SECONDS - start)) s"
