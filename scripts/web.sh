@@ -67,7 +67,8 @@ source_dir() { # PACKAGE -> the unpacked source folder (fetched when missing)
 # A configure runs emcc once for each of its checks (hundreds for SDL2, most of
 # a first build's time). web/deps/PKG.cmake holds the answers a full configure
 # of the same source gave with the same emcc; they are used when both match,
-# and a configure without them writes fresh ones to build-web/deps/PKG.cmake.
+# and a configure without them (ZODUZOR_WEB_CHECKS=full forces one) writes
+# fresh ones to build-web/deps/PKG.cmake.
 emcc_version="$(emcc --version 2>/dev/null | head -n 1)"
 checks_answered() { # PACKAGE SOURCE-NAME -> succeeds when the answers fit
     local file="$root/web/deps/$1.cmake"
