@@ -51,6 +51,11 @@ void SetHashHook(std::function<uint64_t()> hook);    // state hash, for `check` 
 void SetPlayingHook(
     std::function<bool()> hook); // true while a game is being played (recording writes checks then)
 void SetMessageBoxHook(std::function<void(const char* caption, const char* text)> hook);
+// What a game starts from that the menus and earlier games left behind, as
+// one line, and a game begun from such a line in the main menu (false when
+// it cannot be): a kept replay holds one game, begun from that state.
+void SetCarryHooks(std::function<std::string()> carried,
+                   std::function<bool(const std::string&)> begin);
 
 // Gamepads press the keys the game would get from the keyboard: the program
 // tells what each pad action means at the moment, by the screen shown and
@@ -69,14 +74,15 @@ void SetPadHook(std::function<PadContext()> hook);
 // ---------------------------------------------------------------- kept replays
 // Called once the player's folder is chosen and before the player's files
 // are read: a replay being watched gets a private copy of the files it
-// starts from, made in a temporary folder; otherwise the files are noted as
-// they are, for the replays this run keeps. False with a message when the
+// starts from, made in a temporary folder. False with a message when the
 // private copy cannot be made.
 bool PreparePlayerFiles(std::string& error);
-// A game begins at the present instant.
+// A game begins at the present instant: the replay kept of it starts here,
+// from the player's files as they are and the state the carry hook gives.
 void GameBegins();
 // The game that began last has reached its end: it is kept in replays/ under
-// the date and time, its score and its first level (the newest 50 are kept).
+// the date and time, its score and its first level (the newest 50 are kept),
+// or the player is told why not.
 void GameEnded(uint32_t score, uint32_t firstLevel);
 // The exit code of the run once its message loop has ended: a replay being
 // verified prints `ok`, or tells that the game ended before its recording.

@@ -1,17 +1,21 @@
 // The message trace, the state dump and the state hash of the run modes.
 #include "runmode.h"
 
+#include <array>
 #include <cinttypes>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
 #include "common.h"
 #include "game.h"
+#include "highscore.h"
 #include "keySettings.h"
 #include "loadmenu.h"
 #include "shell.h"
+#include "winwrap.h"
 
 namespace {
 
@@ -208,6 +212,82 @@ void TraceMessageBox(const char* caption, const char* text)
         return;
     t << w32::Now() << " MSGBOX " << (caption ? caption : "") << ": " << (text ? text : "") << '\n';
     t.flush();
+}
+
+std::string CarriedState()
+{
+    const TPlayer& p = players[1];
+    nlohmann::json j;
+    j["firstLevel"] = firstLevel;
+    j["bgPos"] = {bgPos[0].x, bgPos[0].y, bgPos[1].x, bgPos[1].y};
+    j["phases"] = {shootState, moveStateUp, moveStateDown, moveStateLeft, moveStateRight};
+    j["collisionDamage"] = collisionDamage;
+    j["player"] = {static_cast<int>(p.col), p.isScrollingUp, p.isScrollingDown};
+    j["settings"] = UserSettingsText();
+    // Names are bytes: the table goes as the bytes of its file, in hexadecimal.
+    std::string table;
+    for (unsigned char c : HighScoresText(GetHighScores())) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        table += {kDigits[c >> 4], kDigits[c & 15]};
+    }
+    j["table"] = table;
+    return j.dump();
+}
+
+bool BeginGameFrom(const std::string& carried)
+{
+    const nlohmann::json j = nlohmann::json::parse(carried, nullptr, false);
+    if (!j.is_object() || OperationMode != opModeMENU)
+        return false;
+    // Everything is read before anything is set: a malformed line changes nothing.
+    std::string tableText, settingsText;
+    std::array<int32_t, 4> bg{};
+    std::array<uint32_t, 5> phases{};
+    int col = 0;
+    bool scrolling[2] = {};
+    uint32_t first = 1;
+    int32_t damage = 0;
+    try {
+        const std::string hex = j.at("table").get<std::string>();
+        for (size_t i = 0; i + 1 < hex.size(); i += 2)
+            tableText += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+        settingsText = j.at("settings").get<std::string>();
+        bg = j.at("bgPos").get<std::array<int32_t, 4>>();
+        phases = j.at("phases").get<std::array<uint32_t, 5>>();
+        col = j.at("player").at(0).get<int>();
+        scrolling[0] = j.at("player").at(1).get<bool>();
+        scrolling[1] = j.at("player").at(2).get<bool>();
+        first = j.at("firstLevel").get<uint32_t>();
+        damage = j.at("collisionDamage").get<int32_t>();
+    } catch (const std::exception&) {
+        return false; // a malformed line or table
+    }
+    // Only what a game can leave: the background's tiles within their scroll,
+    // a shield colour, a damage the rules could deal.
+    const auto tile = [](int32_t x, int32_t y) {
+        return x >= -1400 && x <= 1400 && y >= -1400 && y <= 700;
+    };
+    if (col < red || col > neutral || !tile(bg[0], bg[1]) || !tile(bg[2], bg[3]) || damage < 0 ||
+        damage > 1000)
+        return false;
+    firstLevel = first;
+    bgPos[0] = MakeTVector(bg[0], bg[1]);
+    bgPos[1] = MakeTVector(bg[2], bg[3]);
+    shootState = phases[0];
+    moveStateUp = phases[1];
+    moveStateDown = phases[2];
+    moveStateLeft = phases[3];
+    moveStateRight = phases[4];
+    collisionDamage = damage;
+    players[1].col = static_cast<TColor>(col);
+    players[1].isScrollingUp = scrolling[0];
+    players[1].isScrollingDown = scrolling[1];
+    std::istringstream settings(settingsText), table(tableText);
+    ReadUserSettings(settings);
+    InitKeysetProcs();
+    SetHighScores(ReadHighScores(table));
+    SwitchOpMode(hwindow, opModeGAME);
+    return true;
 }
 
 nlohmann::json DumpState()

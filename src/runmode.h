@@ -25,6 +25,13 @@ w32::PadContext PadContextNow();
 // One line per message box.
 void TraceMessageBox(const char* caption, const char* text);
 
+// What a game starts from that the menus and earlier games left behind
+// (settings, the table, the first level, the background, the held-move
+// phases), as one line; and a game begun from such a line, from the main
+// menu, for a replay of that game alone (false when the line is malformed).
+std::string CarriedState();
+bool BeginGameFrom(const std::string& carried);
+
 // The whole state as JSON, and its hash.
 nlohmann::json DumpState();
 uint64_t StateHash();

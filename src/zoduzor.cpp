@@ -278,6 +278,7 @@ int main(int argc, char** argv)
     w32::SetDumpHook([] { return DumpState().dump(2); });
     w32::SetHashHook(StateHash);
     w32::SetPlayingHook([] { return OperationMode == opModeGAME; });
+    w32::SetCarryHooks(CarriedState, BeginGameFrom);
     w32::SetPadHook(PadContextNow);
     InitModules();
 

@@ -151,6 +151,12 @@ void SetMessageBoxHook(std::function<void(const char*, const char*)> hook)
 {
     detail::TheRunMode().boxHook = std::move(hook);
 }
+void SetCarryHooks(std::function<std::string()> carried,
+                   std::function<bool(const std::string&)> begin)
+{
+    detail::TheRunMode().carryHook = std::move(carried);
+    detail::TheRunMode().beginHook = std::move(begin);
+}
 
 namespace testing {
 
@@ -166,6 +172,8 @@ void Reset(bool headless)
     m.hashHook = nullptr;
     m.playingHook = nullptr;
     m.boxHook = nullptr;
+    m.carryHook = nullptr;
+    m.beginHook = nullptr;
     detail::ResetPads();
     detail::ResetWindowControls();
     RunConfig c;

@@ -11,6 +11,7 @@
 #include "host_api.h"
 #include "run.h"
 #include "storage/storage.h"
+#include "window/window_controls.h"
 
 namespace fs = std::filesystem;
 
@@ -77,11 +78,17 @@ bool KeepReplay(const SYSTEMTIME& ended, uint32_t score, uint32_t firstLevel,
         made = SaveNewFile((folder / (base + suffix + ".replay")).string(), text);
     }
     if (made != NewFile::made) {
-        std::cerr << "zoduzor: cannot keep the replay in " << folder.string() << "\n";
+        TellNotKept("cannot write in " + folder.string());
         return false;
     }
     Prune(folder);
     return true;
+}
+
+void TellNotKept(const std::string& why)
+{
+    std::cerr << "zoduzor: the game that ended is not kept as a replay: " << why << "\n";
+    IndicateInWindow("GAME NOT KEPT AS A REPLAY");
 }
 
 } // namespace w32::detail

@@ -1,7 +1,8 @@
 // Recordings: every input message the game receives, in the script format,
 // after a `clock` line, and every second of play a `check` line with the
 // state hash, so that a replay can prove it reproduces the game. The lines go
-// to the file of --record and to the session kept in memory for replays.
+// to the file of --record (the whole run) and, for kept replays, to memory
+// from the moment a game begins to its end: a kept replay holds one game.
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
@@ -15,11 +16,20 @@ namespace w32::detail {
 
 namespace {
 
+// Between games only the last input and what followed it are kept: the
+// input that begins a game is not part of it, the characters it brings are.
+constexpr size_t kBetweenGamesLimit = 64 << 10;
+
 struct Record
 {
     std::ofstream out;
-    bool keeping = false;
-    std::string session; // the run so far, for kept replays
+    bool keeping = false; // the run keeps its games as replays
+    std::string clockLine;
+    bool inGame = false;
+    std::string game;    // the lines of the game being played
+    std::string notKept; // why that game will not be kept, when it will not
+    size_t afterInput = 0;
+    uint64_t inputAt = 0;
     uint64_t nextCheck = 1000;
 };
 
@@ -60,14 +70,19 @@ void KeepSession(const SYSTEMTIME& clock)
 {
     Record& r = R();
     r.keeping = true;
-    r.session = "clock " + FormatClock(clock) + "\n";
+    r.clockLine = "clock " + FormatClock(clock) + "\n";
+    r.inGame = false;
+    r.game.clear();
+    r.notKept.clear();
+    r.afterInput = 0;
     r.nextCheck = 1000;
 }
 
 void DropSession()
 {
     R().keeping = false;
-    std::string().swap(R().session);
+    R().inGame = false;
+    std::string().swap(R().game);
 }
 
 bool KeepingSession()
@@ -75,9 +90,39 @@ bool KeepingSession()
     return R().keeping;
 }
 
-const std::string& Session()
+void CutSession(uint64_t t)
 {
-    return R().session;
+    Record& r = R();
+    if (!r.keeping)
+        return;
+    if (r.afterInput > 0 && r.inputAt == t)
+        r.game.erase(0, r.afterInput);
+    else
+        r.game.clear();
+    r.afterInput = 0;
+    r.inGame = true;
+    r.notKept.clear();
+}
+
+void SpoilGame(const std::string& why)
+{
+    Record& r = R();
+    if (!r.inGame || !r.notKept.empty())
+        return;
+    r.notKept = why;
+    std::string().swap(r.game);
+}
+
+bool EndSession(std::string& game, std::string& why)
+{
+    Record& r = R();
+    const bool kept = r.keeping && r.inGame && r.notKept.empty();
+    why = r.notKept;
+    game = kept ? r.clockLine + r.game : std::string();
+    r.inGame = false;
+    r.notKept.clear();
+    std::string().swap(r.game);
+    return kept;
 }
 
 bool Recording()
@@ -97,7 +142,7 @@ void CloseRecording()
     DropSession();
 }
 
-void RecordLine(uint64_t t, const std::string& text)
+void RecordLine(uint64_t t, const std::string& text, bool input)
 {
     Record& r = R();
     const std::string line = std::to_string(t) + ' ' + text + '\n';
@@ -105,15 +150,29 @@ void RecordLine(uint64_t t, const std::string& text)
         r.out << line;
         r.out.flush();
     }
-    if (r.keeping && t > kLongestReplayMs) {
-        DropSession();
-        std::cerr << "zoduzor: this run has gone on for a day; its later games are not kept\n";
+    if (!r.keeping)
+        return;
+    if (!r.inGame) {
+        if (input || r.game.size() > kBetweenGamesLimit) {
+            r.game.clear();
+            r.afterInput = 0;
+        }
+        r.game += line;
+        if (input) {
+            r.afterInput = r.game.size();
+            r.inputAt = t;
+        }
+        return;
     }
-    if (r.keeping) {
-        r.session += line;
-        if (r.session.size() > kSessionLimit)
-            DropSession();
-    }
+    if (!r.notKept.empty())
+        return;
+    if (t > kLongestReplayMs)
+        SpoilGame("the run has gone on for more than " +
+                  std::to_string(kLongestReplayMs / 3600000) + " hours");
+    else if (r.game.size() + line.size() > kSessionLimit)
+        SpoilGame("its recording grew past " + std::to_string(kSessionLimit >> 20) + " MB");
+    else
+        r.game += line;
 }
 
 void RecordInput(const MSG& m)
@@ -151,7 +210,7 @@ void RecordInput(const MSG& m)
     default:
         return;
     }
-    RecordLine(m.time, s);
+    RecordLine(m.time, s, true);
 }
 
 // A tick at t is preceded by the check at t, as a replay runs checks before ticks.

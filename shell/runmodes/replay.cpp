@@ -1,8 +1,10 @@
-// Replays: every game that reaches its end is kept as the session that led
-// to it (the recording of the run from its start) behind a header that names
-// the format, the game's version, the instant the game began and the
-// player's two files as they were at the start. Watching or verifying one
-// plays the session against a private copy of those files.
+// Replays: every game that reaches its end is kept as the recording of that
+// game alone behind a header that names the format, the game's version, the
+// instant the game began, the player's two files and the state the game
+// began from (what the menus and earlier games left). Watching or verifying
+// one starts the program against a private copy of those files, begins the
+// game from that state at its instant and plays its input. Replays of the
+// first format hold the whole run from its start and are played as such.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -27,22 +29,21 @@ namespace w32::detail {
 namespace {
 
 constexpr const char* kMagic = "zoduzor-replay";
-constexpr int kFormat = 1;
-constexpr const char* kPlayerFiles[] = {"UserSettings.list", "HighScores.list"};
-// The player's files are small; anything larger is not taken into a replay.
-constexpr uintmax_t kFileLimit = 1 << 20;
-
-using PlayerFiles = std::array<std::optional<std::string>, 2>;
+// Format 1: the whole run; format 2: one game and the state it began from.
+constexpr int kWholeRun = 1, kFormat = 2;
+constexpr size_t kCarriedLimit = 64 << 10;
 
 struct Replays
 {
     // Keeping the games of this run.
     std::string version;
-    PlayerFiles atStart;
+    PlayerFiles atStart; // the player's files as the game being played began
+    std::string carried;
     bool inGame = false;
     uint64_t gameBegins = 0;
     // Watching or verifying a replay.
     bool replaying = false;
+    bool begun = false; // the game of a one-game replay has begun
     bool headless = false;
     std::string path;
     ReplayPlan plan;
@@ -67,45 +68,6 @@ Replays& R()
     return r;
 }
 
-std::string ToHex(const std::string& bytes)
-{
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes)
-        out += {kDigits[c >> 4], kDigits[c & 15]};
-    return out;
-}
-
-bool FromHex(const std::string& hex, std::string& bytes)
-{
-    if (hex.size() % 2 != 0)
-        return false;
-    bytes.clear();
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        unsigned v = 0;
-        auto r = std::from_chars(hex.data() + i, hex.data() + i + 2, v, 16);
-        if (r.ec != std::errc() || r.ptr != hex.data() + i + 2)
-            return false;
-        bytes += static_cast<char>(v);
-    }
-    return true;
-}
-
-// A player's file as the game would find it now: its bytes, or nothing when
-// there is no regular file (a pipe or a folder is not read).
-std::optional<std::string> ReadPlayerFile(const char* name)
-{
-    InFile in(ResolvePath(name));
-    if (!in.is_open())
-        return std::nullopt;
-    std::string bytes(kFileLimit + 1, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<uintmax_t>(in.gcount()) > kFileLimit)
-        return std::nullopt;
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return bytes;
-}
-
 std::string Header(uint32_t score, uint32_t firstLevel)
 {
     const Replays& r = R();
@@ -122,6 +84,7 @@ std::string Header(uint32_t score, uint32_t firstLevel)
         else
             h << "-\n";
     }
+    h << "carried " << r.carried << '\n';
     return h.str();
 }
 
@@ -134,7 +97,7 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
     std::istringstream in(text);
     std::string line, body;
     int lineNo = 0;
-    bool inHeader = false, sawMagic = false, sawVersion = false;
+    bool inHeader = false, sawMagic = false, sawVersion = false, wholeRun = true;
     while (std::getline(in, line)) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r')
@@ -142,10 +105,11 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
         std::istringstream words(line);
         std::string key, value, more;
         words >> key >> value;
-        const bool header =
-            lineNo == 1 ? key == kMagic
-                        : inHeader && (key == "game-version" || key == "game-begins" ||
-                                       key == "first-level" || key == "score" || key == "file");
+        const bool header = lineNo == 1
+                                ? key == kMagic
+                                : inHeader && (key == "game-version" || key == "game-begins" ||
+                                               key == "first-level" || key == "score" ||
+                                               key == "file" || key == "carried");
         if (!header) {
             inHeader = false;
             body += line + '\n';
@@ -158,12 +122,14 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
             sawMagic = true;
             int format = 0;
             auto res = std::from_chars(value.data(), value.data() + value.size(), format);
-            if (value.empty() || res.ec != std::errc() || format != kFormat) {
+            if (value.empty() || res.ec != std::errc() ||
+                (format != kFormat && format != kWholeRun)) {
                 error = name + " is a replay of format " + (value.empty() ? "?" : value) +
-                        "; this zoduzor plays back replays of format " + std::to_string(kFormat) +
-                        " only";
+                        "; this zoduzor plays back replays of formats " +
+                        std::to_string(kWholeRun) + " and " + std::to_string(kFormat) + " only";
                 return false;
             }
+            wholeRun = format == kWholeRun;
         } else if (key == "game-version") {
             sawVersion = true;
             if (!version.empty() && value != version) {
@@ -182,6 +148,20 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
             auto res = std::from_chars(value.data(), value.data() + value.size(), claim);
             if (value.empty() || res.ec != std::errc() || res.ptr != value.data() + value.size()) {
                 error = where + key + " wants a number";
+                return false;
+            }
+        } else if (key == "carried") {
+            // The state is the rest of the line.
+            if (wholeRun || value.empty()) {
+                error = where +
+                        "carried wants the state its game begins from, in a replay of format " +
+                        std::to_string(kFormat);
+                return false;
+            }
+            r.plan.carried = line.substr(line.find(value));
+            // The game's state is a few kilobytes: more is not what the game wrote.
+            if (r.plan.carried->size() > kCarriedLimit) {
+                error = where + "carried is longer than any state the game keeps";
                 return false;
             }
         } else if (key == "file") {
@@ -203,49 +183,12 @@ bool ReadHeader(std::string& text, const std::string& name, const std::string& v
         error = name + " names no game-version";
         return false;
     }
+    if (sawMagic && !wholeRun && !r.plan.carried) {
+        error = name + " names no carried state, which its game begins from";
+        return false;
+    }
     r.hasHeader = sawMagic;
     text = std::move(body);
-    return true;
-}
-
-bool MakePrivateFolder(std::string& error)
-{
-    Replays& r = R();
-    std::string temp;
-    const bool found = TemporaryFolder(temp);
-    std::string pattern =
-        (fs::path(temp) / (std::string(kReplayFolderPrefix) + std::to_string(getpid()) + "-XXXXXX"))
-            .string();
-    if (!found || !mkdtemp(pattern.data())) {
-        error = "cannot make a temporary folder for the replay's files in " + temp + " (TMPDIR)";
-        return false;
-    }
-    r.privateFolder = pattern;
-    RemoveAtQuickExit(r.privateFolder);
-    for (size_t i = 0; i < r.files.size(); ++i) {
-        if (!r.files[i])
-            continue;
-        std::ofstream out(r.privateFolder / kPlayerFiles[i], std::ios::binary);
-        out << *r.files[i];
-        if (!out) {
-            error = "cannot write the replay's files in " + r.privateFolder.string();
-            return false;
-        }
-    }
-    // The player's own data and pictures still lie over the content, and the
-    // window keeps the player's settings (a copy: what changes is not kept).
-    if (const std::string user = UserFolder(); !user.empty()) {
-        std::error_code ec;
-        for (const char* area : {"data", "res"}) {
-            if (fs::is_directory(fs::path(user) / area, ec))
-                fs::create_directory_symlink(fs::path(user) / area, r.privateFolder / area, ec);
-        }
-        fs::copy_file(fs::path(user) / "Window.cfg", r.privateFolder / "Window.cfg", ec);
-    }
-    if (!UseUserFolder(r.privateFolder.string())) {
-        error = "cannot use the temporary folder " + r.privateFolder.string();
-        return false;
-    }
     return true;
 }
 
@@ -262,6 +205,7 @@ bool LoadReplay(const RunConfig& c, Script& script, std::string& error)
     r.headless = c.headless;
     r.path = c.replayPath;
     r.hasHeader = false;
+    r.begun = false;
     r.ended.reset();
     if (!r.replaying)
         return true;
@@ -294,6 +238,26 @@ bool Replaying()
 const ReplayPlan& ThePlan()
 {
     return R().plan;
+}
+
+bool GameToBegin()
+{
+    const Replays& r = R();
+    return r.replaying && r.plan.carried && !r.begun;
+}
+
+bool BeginReplayedGame()
+{
+    Replays& r = R();
+    r.begun = true;
+    // The wait before the game ends here: its checks are due from now on.
+    ReplayChecksOften(Instant());
+    const RunMode& m = TheRunMode();
+    if (m.beginHook && m.beginHook(*r.plan.carried))
+        return true;
+    ReportReplayStop("at " + std::to_string(Instant()) + " ms",
+                     ": its game cannot begin from the state the replay carries.");
+    return false;
 }
 
 void ReportMismatch(const ScriptEvent& check, uint64_t state)
@@ -329,18 +293,23 @@ bool PreparePlayerFiles(std::string& error)
 {
     detail::Replays& r = detail::R();
     if (r.replaying)
-        return detail::MakePrivateFolder(error);
-    if (detail::KeepingSession()) {
-        for (size_t i = 0; i < r.atStart.size(); ++i)
-            r.atStart[i] = detail::ReadPlayerFile(detail::kPlayerFiles[i]);
-    }
+        return detail::MakePrivateFolder(r.files, r.privateFolder, error);
     return true;
 }
 
 void GameBegins()
 {
-    detail::R().inGame = true;
-    detail::R().gameBegins = detail::Instant();
+    detail::Replays& r = detail::R();
+    r.inGame = true;
+    r.gameBegins = detail::Instant();
+    if (r.replaying || !detail::KeepingSession())
+        return;
+    // What the game begins from, for the replay kept of it.
+    for (size_t i = 0; i < r.atStart.size(); ++i)
+        r.atStart[i] = detail::ReadPlayerFile(detail::kPlayerFiles[i]);
+    const detail::RunMode& m = detail::TheRunMode();
+    r.carried = m.carryHook ? m.carryHook() : std::string();
+    detail::CutSession(r.gameBegins);
 }
 
 void GameEnded(uint32_t score, uint32_t firstLevel)
@@ -356,10 +325,14 @@ void GameEnded(uint32_t score, uint32_t firstLevel)
             detail::EndRun(0);
         return;
     }
-    if (!ended || !detail::KeepingSession())
+    std::string game, why;
+    if (!detail::EndSession(game, why) || !ended) {
+        if (ended && !why.empty())
+            detail::TellNotKept(why);
         return;
+    }
     detail::KeepReplay(AddMilliseconds(detail::StartClock(), detail::Instant()), score, firstLevel,
-                       detail::Header(score, firstLevel) + detail::Session());
+                       detail::Header(score, firstLevel) + game);
 }
 
 int FinishRun(int code)

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <istream>
 #include <optional>
@@ -29,6 +30,8 @@ struct RunMode final : Run
     std::function<uint64_t()> hashHook;
     std::function<bool()> playingHook;
     std::function<void(const char*, const char*)> boxHook;
+    std::function<std::string()> carryHook;
+    std::function<bool(const std::string&)> beginHook;
 
     // The script's next event, its time limit, and what the game is handed
     // recorded (see host.h).
@@ -55,18 +58,42 @@ bool OpenRecording(const std::string& path, const SYSTEMTIME& clock);
 bool Recording();
 bool RecordingToFile();
 void CloseRecording();
-// The session kept in memory for replays: started at the given clock, or dropped.
+// The games of the run kept in memory for replays, one at a time: from the
+// run's start at the given clock, or no longer.
 void KeepSession(const SYSTEMTIME& clock);
 void DropSession();
 bool KeepingSession();
-const std::string& Session();
-void RecordLine(uint64_t t, const std::string& text);
+// A game begins at `t`: its recording starts afresh (with what the input
+// that began it brought at `t`).
+void CutSession(uint64_t t);
+// The game being played will not be kept, for the reason given (the first
+// reason stands); its lines are let go.
+void SpoilGame(const std::string& why);
+// The game ends: its recording (after the run's clock line) when it is to be
+// kept, else false with the reason (empty when no game was being kept).
+bool EndSession(std::string& game, std::string& why);
+// A line at `t`; `input` for the line of an input message.
+void RecordLine(uint64_t t, const std::string& text, bool input = false);
 // Records an input message as it is delivered.
 void RecordInput(const MSG& m);
 // Records the state checks due before a message stamped `t`.
 void RecordChecks(uint64_t t, bool isTick);
 // A hash as recordings and scripts write it: 16 hexadecimal digits.
 std::string Hex(uint64_t v);
+
+// ---------------------------------------------------------------- replays' files
+// (replay_files.cpp) The player's two files a replay carries, each as its bytes or none.
+constexpr const char* kPlayerFiles[] = {"UserSettings.list", "HighScores.list"};
+using PlayerFiles = std::array<std::optional<std::string>, 2>;
+// A player's file as the game would find it now: its bytes, or nothing when
+// there is no regular file or it is larger than any the game writes.
+std::optional<std::string> ReadPlayerFile(const char* name);
+std::string ToHex(const std::string& bytes);
+bool FromHex(const std::string& hex, std::string& bytes);
+// A private temporary folder holding `files` (and the player's own data and
+// pictures by links), made the player's folder of this run; false with a
+// message when it cannot be.
+bool MakePrivateFolder(const PlayerFiles& files, std::filesystem::path& folder, std::string& error);
 
 // ---------------------------------------------------------------- replays (replay.cpp)
 // When a watched replay shows its game: frames before `begins` are played
@@ -78,6 +105,8 @@ struct ReplayPlan
     uint64_t end = 0;
     double speed = 1;
     uint64_t limit = 0; // the run's time limit: `end`, or a little past it for a check
+    // A replay of one game: the state it begins from, at `begins`, in the main menu.
+    std::optional<std::string> carried;
 };
 // Reads the replay of --replay into `script`: its header, when it has one,
 // must name this format and game version. False with a message otherwise.
@@ -85,6 +114,11 @@ struct ReplayPlan
 bool LoadReplay(const RunConfig& c, Script& script, std::string& error);
 bool Replaying();
 const ReplayPlan& ThePlan();
+// A replay of one game begins it from its carried state, once, at `begins`:
+// whether that is still to come, and doing it (false, said, when the game
+// cannot begin from that state).
+bool GameToBegin();
+bool BeginReplayedGame();
 // A check of a replay does not match: said on screen, or printed headless.
 void ReportMismatch(const ScriptEvent& check, uint64_t state);
 // The replay stops: "The replay FILE differs from this game ", `where` (an
@@ -122,5 +156,8 @@ bool EndMatchesHeader(const std::optional<std::array<uint64_t, 3>>& ended, uint3
 // cannot be kept.
 bool KeepReplay(const SYSTEMTIME& ended, uint32_t score, uint32_t firstLevel,
                 const std::string& text);
+// A game that ended is not kept, for the reason given: said on stderr and
+// over the window.
+void TellNotKept(const std::string& why);
 
 } // namespace w32::detail

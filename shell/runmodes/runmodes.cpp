@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 
@@ -139,7 +140,9 @@ RunMode& TheRunMode()
 
 uint64_t RunMode::NextEvent() const
 {
-    return scriptNext < script.events.size() ? script.events[scriptNext].time : kNever;
+    const uint64_t next =
+        scriptNext < script.events.size() ? script.events[scriptNext].time : kNever;
+    return GameToBegin() ? std::min(next, ThePlan().begins) : next;
 }
 
 bool RunMode::NextEventShowsFrame() const
@@ -150,6 +153,11 @@ bool RunMode::NextEventShowsFrame() const
 
 void RunMode::RunNextEvent()
 {
+    if (GameToBegin() && NextEvent() == ThePlan().begins) {
+        if (!BeginReplayedGame())
+            EndRun(4);
+        return;
+    }
     const ScriptEvent& e = script.events[scriptNext++];
     switch (e.kind) {
     case ScriptKind::Screenshot:
@@ -198,9 +206,9 @@ uint64_t RunMode::TimeLimit() const
 
 bool RunMode::KeepsLateTicks(uint64_t late)
 {
-    // A kept session catches up at most a second (a busy moment); beyond that
-    // (a machine that slept) ticks are dropped, and the session no longer
-    // replays exactly.
+    // A kept game catches up at most a second (a busy moment); beyond that
+    // (a machine that slept) ticks are dropped, and the game being played no
+    // longer replays exactly.
     constexpr uint64_t kCatchUpMs = 1000;
     // A replay drops the ticks of time in which no game is played.
     if (Replaying() && !Playing())
@@ -211,9 +219,7 @@ bool RunMode::KeepsLateTicks(uint64_t late)
         return false;
     if (late <= kCatchUpMs)
         return true;
-    DropSession();
-    std::cerr << "zoduzor: the game fell " << late
-              << " ms behind; the games of this run are no longer kept as replays\n";
+    SpoilGame("the game fell " + std::to_string(late) + " ms behind");
     return false;
 }
 

@@ -166,6 +166,12 @@ bool TakeWindowKey(const SDL_Event& ev)
     return true;
 }
 
+void IndicateInWindow(const std::string& text)
+{
+    if (C().view)
+        C().view->Indicate(Indication{text, -1});
+}
+
 void ResetWindowControls()
 {
     C() = Controls{};

@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include <string>
+
 #include "shell_testing.h"
 
 namespace w32::detail {
@@ -31,6 +33,8 @@ void NoteWindowSize(int width, int height);
 // Whether the window takes this key event for itself: its own keys, and
 // every event of a key while it holds it down.
 bool TakeWindowKey(const SDL_Event& ev);
+// Shows a line of text over the window for a moment, when there is one.
+void IndicateInWindow(const std::string& text);
 // Back to the default settings, kept nowhere.
 void ResetWindowControls();
 

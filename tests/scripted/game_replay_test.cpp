@@ -1,6 +1,7 @@
 // A recorded whole game of the default content, from the main menu to the
 // high-score table, replayed headless: same checks, same table. Every game
 // that reaches its end is kept as a replay, which plays back exactly.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <future>
@@ -86,14 +87,17 @@ TEST(GameReplay, AFinishedGameIsKeptAndReplaysAgainstItsOwnStartingFiles)
     EXPECT_EQ(dir.Read("replays/0-my-best-game.replay"), "mine");
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(dir.Read("elsewhere.replay"), "linked");
+    // The game alone: what the key that began it brought, not the key.
     const auto lines = harness::Lines(harness::ReadFile(kept));
-    ASSERT_GE(lines.size(), 8u);
-    EXPECT_EQ(lines[0], "zoduzor-replay 1");
+    ASSERT_GE(lines.size(), 10u);
+    EXPECT_EQ(lines[0], "zoduzor-replay 2");
     EXPECT_EQ(lines[1].rfind("game-version ", 0), 0u) << lines[1];
     EXPECT_EQ(lines[2], "game-begins 500");
     EXPECT_EQ(lines[3], "first-level 1");
     EXPECT_EQ(lines[4], "score 115");
-    EXPECT_EQ(lines[7], "clock 2000-01-01T12:00:00.00");
+    EXPECT_EQ(lines[7].rfind("carried {\"bgPos\":[0,0,0,700],", 0), 0u) << lines[7];
+    EXPECT_EQ(lines[8], "clock 2000-01-01T12:00:00.00");
+    EXPECT_EQ(lines[9], "500 char 13");
 
     // Since then the player rebound fire and the table changed: the game
     // replays as it was played all the same, and their files stay as they are.
@@ -112,6 +116,90 @@ TEST(GameReplay, AFinishedGameIsKeptAndReplaysAgainstItsOwnStartingFiles)
     EXPECT_EQ(dir.Read("UserSettings.list"), settings);
     EXPECT_EQ(dir.Read("HighScores.list"), "zed\r\n999\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "replays"), fs::directory_iterator()), 52);
+}
+
+// A session of games, each begun from what the ones before it left (a first
+// level chosen, the difficulty changed, the table grown, pauses, held keys,
+// keypad colours, the mouse): every game is kept as a replay of its own,
+// holding nothing from before it, that verifies alone.
+TEST(GameReplay, EveryGameOfASessionIsKeptAsAReplayOfItsOwn)
+{
+    harness::GameDir dir;
+    const auto played = dir.Play(R"(500 press VK_RETURN
++1000 keydown VK_SPACE
++300 mousemove 450 500
++5000 keyup VK_SPACE
++500 press VK_NUMPAD2
++2000 press VK_ESCAPE
++3000 press VK_SPACE
++4000 press VK_ESCAPE
++500 press VK_ESCAPE
++500 type ace
++200 press VK_RETURN
++1000 press VK_DOWN
++300 press VK_RETURN
++500 keydown VK_SHIFT
++100 type 2
++100 keyup VK_SHIFT
++300 press VK_RETURN
++300 press VK_DOWN
++300 press VK_DOWN
++300 press VK_RETURN
++300 press VK_DOWN
++300 press VK_RIGHT
++300 press VK_RIGHT
++300 press VK_DOWN
++300 press VK_DOWN
++300 press VK_DOWN
++300 press VK_RETURN
++300 press VK_UP
++300 press VK_UP
++800 press VK_RETURN
++800 keydown VK_SPACE
++300 keydown VK_LEFT
++2000 keyup VK_LEFT
++200 press VK_NUMPAD3
++3000 press VK_ESCAPE
++60000 press VK_RETURN
++3000 keyup VK_SPACE
++2000 press VK_ESCAPE
++500 press VK_ESCAPE
++500 type bob
++200 press VK_RETURN
++20000 press VK_RETURN
++1000 keydown VK_SPACE
++25000 press VK_ESCAPE
++500 press VK_ESCAPE
++500 keyup VK_SPACE
++500 type cy
++200 press VK_RETURN
++1000 quit
+)");
+    ASSERT_EQ(played.exitCode, 0) << played.err;
+    std::vector<fs::path> kept;
+    for (const auto& e : fs::directory_iterator(dir / "replays"))
+        kept.push_back(e.path());
+    std::sort(kept.begin(), kept.end());
+    ASSERT_EQ(kept.size(), 4u);
+    const std::regex fromLevel2("_level-2\\.replay$");
+    EXPECT_TRUE(std::regex_search(kept.back().string(), fromLevel2)) << kept.back();
+    for (const fs::path& replay : kept) {
+        const auto lines = harness::Lines(harness::ReadFile(replay.string()));
+        ASSERT_GE(lines.size(), 10u) << replay;
+        const uint64_t begins = std::stoull(lines[2].substr(lines[2].find(' ') + 1));
+        EXPECT_GE(std::stoull(lines[9]), begins) << replay << ": " << lines[9];
+        EXPECT_LT(fs::file_size(replay), 8000u) << replay;
+        const auto r = Replay(dir, replay.string());
+        EXPECT_EQ(r.out, "ok\n") << replay << r.err;
+    }
+    // A game that cannot be kept is told.
+    harness::GameDir full;
+    full.Write("replays", "a file where the folder would be");
+    const auto told = full.Play(harness::ReadFile(kRecording));
+    EXPECT_EQ(told.exitCode, 0) << told.err;
+    EXPECT_NE(told.err.find("the game that ended is not kept as a replay: cannot write in"),
+              std::string::npos)
+        << told.err;
 }
 
 // A game begun after a wait in the menu longer than the checks' gap keeps a
@@ -204,6 +292,11 @@ TEST(GameReplay, HostileReplaysAreRefusedAndWriteNothing)
          2,
          "'quit' is not played back"},
         {"header and nothing", header, {}, 2, "holds a header and no game"},
+        {"a carried state larger than any",
+         swap("carried {", "carried {\"pad\":\"" + std::string(70000, 'x') + "\","),
+         {},
+         2,
+         ":8: carried is longer than any state the game keeps"},
         {"a higher score",
          swap("score 115", "score 116"),
          {},
@@ -292,16 +385,38 @@ TEST(GameReplay, AReplayThatDiffersOrComesFromElsewhereIsRefused)
     EXPECT_EQ(early.exitCode, 4) << early.out << early.err;
     EXPECT_NE(early.out.find("goes on at 900 ms (line 3)"), std::string::npos) << early.out;
 
-    const auto format = variant("zoduzor-replay 1", "zoduzor-replay 2");
+    const auto format = variant("zoduzor-replay 2", "zoduzor-replay 3");
     EXPECT_EQ(format.exitCode, 2);
-    EXPECT_NE(format.err.find("variant.replay is a replay of format 2; this zoduzor plays back "
-                              "replays of format 1 only"),
+    EXPECT_NE(format.err.find("variant.replay is a replay of format 3; this zoduzor plays back "
+                              "replays of formats 1 and 2 only"),
               std::string::npos)
         << format.err;
-    const auto version = variant("game-version ", "game-version 0.0.1-other ");
-    EXPECT_EQ(version.exitCode, 2);
-    EXPECT_NE(version.err.find("was recorded by zoduzor 0.0.1-other"), std::string::npos)
-        << version.err;
+    const auto uncarried = variant("carried {", "carried-not {");
+    EXPECT_EQ(uncarried.exitCode, 2);
+    EXPECT_NE(uncarried.err.find("names no carried state"), std::string::npos) << uncarried.err;
+    // A carried state the game could not have left is refused when the game would begin.
+    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+             {"\"firstLevel\":1", "\"firstLevel\":\"one\""},
+             {"\"bgPos\":[0,0,0,700]", "\"bgPos\":[0,2147483647,0,700]"},
+             {"\"player\":[0,", "\"player\":[9,"},
+             {"\"table\":\"", "\"table\":\"zz"}}) {
+        const auto bad = variant(from, to);
+        EXPECT_EQ(bad.exitCode, 4) << to;
+        EXPECT_NE(bad.out.find("its game cannot begin from the state the replay carries"),
+                  std::string::npos)
+            << to << bad.out;
+    }
+    // A replay of the whole run from its start, as kept before, still verifies.
+    const std::string version = harness::Lines(text)[1];
+    dir.Write("whole.replay", "zoduzor-replay 1\n" + version +
+                                  "\ngame-begins 500\nfirst-level 1\nscore 115\n"
+                                  "file UserSettings.list -\nfile HighScores.list -\n" +
+                                  harness::ReadFile(kRecording));
+    EXPECT_EQ(Replay(dir, "whole.replay").out, "ok\n");
+    const auto other = variant("game-version ", "game-version 0.0.1-other ");
+    EXPECT_EQ(other.exitCode, 2);
+    EXPECT_NE(other.err.find("was recorded by zoduzor 0.0.1-other"), std::string::npos)
+        << other.err;
 }
 
 } // namespace
