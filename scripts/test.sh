@@ -18,20 +18,23 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZODUZOR_WERROR=
 cmake --build "$build" -j"$jobs"
 (cd "$build" && ctest --output-on-failure -j"$jobs" "$@")
 
-# The browser build and its test in headless Chromium, where the web toolchain
-# is installed (scripts/install-deps.sh web). CI leaves it out unless
-# ZODUZOR_WEB_TEST=1; ZODUZOR_WEB_TEST=0 leaves it out anywhere.
+# The browser build and its test in headless Chromium: where the web toolchain
+# is installed (scripts/install-deps.sh web), and in CI (CI set), which
+# installs it; ZODUZOR_WEB_TEST=1 installs it anywhere, ZODUZOR_WEB_TEST=0
+# leaves the test out.
 web_test="${ZODUZOR_WEB_TEST:-}"
 if [ -z "$web_test" ]; then
-    web_test=1
-    [ -z "${CI:-}" ] || web_test=0
+    web_test=0
+    if [ -n "${CI:-}" ] || { command -v emcc && command -v node &&
+        { command -v chromium-headless-shell || command -v chromium; }; } >/dev/null; then
+        web_test=1
+    fi
 fi
-if [ "$web_test" = 1 ] && command -v emcc >/dev/null && command -v node >/dev/null &&
-    { command -v chromium-headless-shell || command -v chromium; } >/dev/null; then
+if [ "$web_test" = 1 ]; then
     echo "== Browser build and test"
     bash "$root/tests/web/run.sh" "$build/zoduzor"
 else
-    echo "== Browser test skipped (no web toolchain, or CI without ZODUZOR_WEB_TEST=1)"
+    echo "== Browser test skipped (no web toolchain, or ZODUZOR_WEB_TEST=0)"
 fi
 
 if [ "${ZODUZOR_SKIP_SANITIZE:-0}" != "1" ]; then

@@ -64,9 +64,50 @@ source_dir() { # PACKAGE -> the unpacked source folder (fetched when missing)
     echo "$dir"
 }
 
+# A configure runs emcc once for each of its checks (hundreds for SDL2, most of
+# a first build's time). web/deps/PKG.cmake holds the answers a full configure
+# of the same source gave with the same emcc; they are used when both match,
+# and a configure without them (ZODUZOR_WEB_CHECKS=full forces one) writes
+# fresh ones to build-web/deps/PKG.cmake.
+emcc_version="$(emcc --version 2>/dev/null | head -n 1)"
+checks_answered() { # PACKAGE SOURCE-NAME -> succeeds when the answers fit
+    local file="$root/web/deps/$1.cmake"
+    [ "${ZODUZOR_WEB_CHECKS:-}" != full ] && [ -f "$file" ] &&
+        grep -qxF "# source: $2" "$file" && grep -qxF "# emcc: $emcc_version" "$file"
+}
+write_checks() { # PACKAGE SOURCE-NAME: the check results of a configure's cache
+    {
+        echo "# Configure check results of $2 for the browser build (scripts/web.sh)."
+        echo "# source: $2"
+        echo "# emcc: $emcc_version"
+        # Results of CMake's check modules, named by their cache comments.
+        awk '/^\/\// { doc = substr($0, 3); next }
+             doc ~ /^(Have |Test |Result of |CHECK_TYPE_SIZE)/ && /^[A-Za-z0-9_]+:INTERNAL=/ {
+                 name = $0; sub(/:.*/, "", name); value = $0; sub(/^[^=]*=/, "", value)
+                 gsub(/[\\"]/, "\\\\&", value); gsub(/[\\"]/, "\\\\&", doc)
+                 printf "set(%s \"%s\" CACHE INTERNAL \"%s\")\n", name, value, doc }
+             { doc = "" }' "$out/deps/$1/CMakeCache.txt" | sort
+    } >"$out/deps/$1.cmake"
+    grep -q '^set(' "$out/deps/$1.cmake" || { rm "$out/deps/$1.cmake"; return 1; }
+}
+
+# Each compile runs the clang command emcc would run (scripts/web-compile.sh),
+# as emcc -v shows it, without emcc's own start for every file.
+direct_compile() { # emcc|em++ SUFFIX -> that command, or nothing
+    local probe="$out/probe"
+    mkdir -p "$probe"
+    echo 'int zoduzor_probe;' >"$probe/probe.$2"
+    "$1" -v -c "$probe/probe.$2" -o "$probe/probe.o" >"$probe/emcc.log" 2>&1 || return 0
+    grep -m 1 -E '^ *"?/[^ ]*clang[^ ]* -target wasm32' "$probe/emcc.log" | sed 's/"//g; s/ -v -c .*//' || true
+}
+export ZODUZOR_WEB_CC ZODUZOR_WEB_CXX
+ZODUZOR_WEB_CC="$(direct_compile emcc c)"
+ZODUZOR_WEB_CXX="$(direct_compile em++ cpp)"
+compile_launcher="$root/scripts/web-compile.sh"
+
 # Builds a library once into the prefix: static, for the browser.
 build_lib() { # PACKAGE CMAKE-OPTIONS...
-    local pkg="$1" src name start
+    local pkg="$1" src name start answers=()
     shift
     src="$(source_dir "$pkg")"
     name="$(basename "$src")"
@@ -74,17 +115,23 @@ build_lib() { # PACKAGE CMAKE-OPTIONS...
     echo "== $name (once)"
     start=$SECONDS
     rm -rf "$out/deps/$pkg"
-    emcmake cmake -S "$src" -B "$out/deps/$pkg" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF "$@" >"$out/deps-$pkg.log" 2>&1 &&
+    checks_answered "$pkg" "$name" && answers=(-C "$root/web/deps/$pkg.cmake")
+    emcmake cmake "${answers[@]}" -S "$src" -B "$out/deps/$pkg" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
+        -DCMAKE_C_COMPILER_LAUNCHER="$compile_launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$compile_launcher" \
+        "$@" >"$out/deps-$pkg.log" 2>&1 &&
         cmake --build "$out/deps/$pkg" -j"$jobs" >>"$out/deps-$pkg.log" 2>&1 &&
         cmake --install "$out/deps/$pkg" >>"$out/deps-$pkg.log" 2>&1 ||
         { tail -n 30 "$out/deps-$pkg.log" >&2; echo "web.sh: $name failed; see $out/deps-$pkg.log" >&2; exit 1; }
+    if [ ${#answers[@]} -eq 0 ] && write_checks "$pkg" "$name"; then
+        echo "   its checks' answers are in $out/deps/$pkg.cmake (web/deps/ skips them)"
+    fi
     touch "$prefix/.built-$name"
     echo "   $((SECONDS - start)) s"
 }
 
 sdl=(-DSDL2_DIR="$prefix/lib/cmake/SDL2")
-build_lib libsdl2 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
+build_lib libsdl2 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_CCACHE=OFF
 build_lib freetype -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
     -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 # PNG through the bundled stb_image (and miniz for saving); no outside libraries.
@@ -125,14 +172,14 @@ done
 
 echo "== The game"
 game="$out/game"
-launcher=()
+launcher="$compile_launcher"
 if command -v ccache >/dev/null; then
-    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    launcher="$launcher;ccache"
 fi
 emcmake cmake -S "$root" -B "$game" -DCMAKE_BUILD_TYPE=Release -DZODUZOR_WERROR=ON \
     -DZODUZOR_TESTS=OFF -DZODUZOR_BENCH=OFF -DZODUZOR_WEB_PREFIX="$prefix" \
     -DZODUZOR_WEB_FONTS="$fonts" -Dnlohmann_json_DIR="$prefix/share/cmake/nlohmann_json" \
-    -Wno-dev "${launcher[@]}" >/dev/null
+    -Wno-dev -DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
 cmake --build "$game" --target zoduzor -j"$jobs"
 
 www="$out/www"
