@@ -62,6 +62,10 @@ void SetBetweenTicksHook(std::function<const uint32_t*(double sinceTick, int& ch
 // it cannot be): a kept replay holds one game, begun from that state.
 void SetCarryHooks(std::function<std::string()> carried,
                    std::function<bool(const std::string&)> begin);
+// Bytes as hexadecimal digits, two a byte, and back: false for anything but
+// pairs of hexadecimal digits.
+std::string ToHex(const std::string& bytes);
+bool FromHex(const std::string& hex, std::string& bytes);
 
 // Gamepads press the keys the game would get from the keyboard: the program
 // tells what each pad action means at the moment, by the screen shown and

@@ -245,12 +245,7 @@ std::string CarriedState()
     j["player"] = {static_cast<int>(p.col), p.isScrollingUp, p.isScrollingDown};
     j["settings"] = UserSettingsText();
     // Names are bytes: the table goes as the bytes of its file, in hexadecimal.
-    std::string table;
-    for (unsigned char c : HighScoresText(GetHighScores())) {
-        static constexpr char kDigits[] = "0123456789abcdef";
-        table += {kDigits[c >> 4], kDigits[c & 15]};
-    }
-    j["table"] = table;
+    j["table"] = w32::ToHex(HighScoresText(GetHighScores()));
     return j.dump();
 }
 
@@ -268,9 +263,8 @@ bool BeginGameFrom(const std::string& carried)
     uint32_t first = 1;
     int32_t damage = 0;
     try {
-        const std::string hex = j.at("table").get<std::string>();
-        for (size_t i = 0; i + 1 < hex.size(); i += 2)
-            tableText += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+        if (!w32::FromHex(j.at("table").get<std::string>(), tableText))
+            return false;
         settingsText = j.at("settings").get<std::string>();
         bg = j.at("bgPos").get<std::array<int32_t, 4>>();
         phases = j.at("phases").get<std::array<uint32_t, 5>>();

@@ -14,14 +14,7 @@
 
 namespace fs = std::filesystem;
 
-namespace w32::detail {
-
-namespace {
-
-// The player's files are small; anything larger is not taken into a replay.
-constexpr uintmax_t kFileLimit = 1 << 20;
-
-} // namespace
+namespace w32 {
 
 std::string ToHex(const std::string& bytes)
 {
@@ -46,6 +39,17 @@ bool FromHex(const std::string& hex, std::string& bytes)
     }
     return true;
 }
+
+} // namespace w32
+
+namespace w32::detail {
+
+namespace {
+
+// The player's files are small; anything larger is not taken into a replay.
+constexpr uintmax_t kFileLimit = 1 << 20;
+
+} // namespace
 
 // A player's file as the game would find it now: its bytes, or nothing when
 // there is no regular file (a pipe or a folder is not read).

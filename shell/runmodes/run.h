@@ -90,8 +90,6 @@ using PlayerFiles = std::array<std::optional<std::string>, 2>;
 // A player's file as the game would find it now: its bytes, or nothing when
 // there is no regular file or it is larger than any the game writes.
 std::optional<std::string> ReadPlayerFile(const char* name);
-std::string ToHex(const std::string& bytes);
-bool FromHex(const std::string& hex, std::string& bytes);
 // A private temporary folder holding `files` (and the player's own data and
 // pictures by links), made the player's folder of this run; false with a
 // message when it cannot be.
