@@ -400,7 +400,7 @@ void ShootEnemies()
 void ScrollBG()
 {
     for (TVector& tile : bgPos) {
-        tile.y += 10;
+        tile.y += kBgScrollStep;
         if (tile.y >= 700) {
             tile.y -= 1400;
         }

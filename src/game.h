@@ -85,6 +85,8 @@ void IntroduceEnemies();
 void IntroduceEnemy(TVector pos, TEnemyClass* cls);
 void IntroduceBoss();
 void ShootEnemies();
+// The background moves down this many pixels at every tick.
+constexpr int32_t kBgScrollStep = 10;
 void ScrollBG();
 void OnMouseMove(LPARAM lParam);
 void OnMouseWheel(WPARAM wParam);

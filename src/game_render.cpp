@@ -114,7 +114,7 @@ void DrawPlayScreen(double ahead)
 void DrawBG(double ahead)
 {
     // The background scrolls at every tick, paused or not.
-    const int32_t by = Part(10, ahead);
+    const int32_t by = Part(kBgScrollStep, ahead);
     DrawImage(imgBG, bgPos[0].x, bgPos[0].y + by, 0);
     DrawImage(imgBG, bgPos[1].x, bgPos[1].y + by, 0);
 }
