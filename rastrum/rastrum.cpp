@@ -88,7 +88,9 @@ Target BufferTarget()
     }
     if (lib.drawingAside) {
         t.x0 = std::min<int64_t>(lib.asideLeft, t.x1);
-        lib.asideKept = std::min(lib.asideKept, lib.asideLeft);
+        if (lib.into == nullptr) {
+            lib.asideKept = std::min(lib.asideKept, lib.asideLeft);
+        }
     } else {
         lib.drawnSince = true;
     }

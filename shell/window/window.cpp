@@ -142,10 +142,12 @@ class SdlSurface final : public Surface, public WindowView
             indicationEnd_ = kNever;
             stale_ = true;
         }
-        // A window that lost its pixels between ticks shows a new picture:
-        // the texture may hold an older one.
-        if (next_ <= now || (stale_ && between_)) {
+        // A window that lost its pixels between ticks shows a new picture at
+        // once: the texture may hold an older one.
+        if (next_ <= now) {
             ShowBetweenTicks(now);
+        } else if (stale_ && between_) {
+            ShowBetweenTicks(now, false);
         } else if (stale_ && uploaded_) {
             Draw();
         }
@@ -173,13 +175,15 @@ class SdlSurface final : public Surface, public WindowView
             Draw();
     }
 
-    // The picture of this moment between ticks, at a steady pace; once the
+    // The picture of this moment between ticks, at a steady pace (`due`:
+    // the next is due a period on; else it was asked out of turn); once the
     // screen has none, its own frame as it is, and no more pictures until
     // the next frame.
-    void ShowBetweenTicks(uint64_t now)
+    void ShowBetweenTicks(uint64_t now, bool due = true)
     {
         const uint64_t period = FramePeriod();
-        next_ = next_ + period > now ? next_ + period : now + period;
+        if (due)
+            next_ = next_ + period > now ? next_ + period : now + period;
         const Uint32 hidden = SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED;
         const uint32_t* picture = nullptr;
         uint64_t clock = 0;
