@@ -100,8 +100,8 @@ int FinishRun(int code);
 // Ends the process with `code` once the run is over and every file it writes
 // is complete: the standard streams are flushed and the quick-exit handlers
 // run, but no library tears itself down (a graphics driver or sound server
-// can take a second or more over that). Builds with AddressSanitizer return
-// `code` instead, for the leak check at a normal exit.
+// can take a second or more over that). Builds with AddressSanitizer (for
+// the leak check at exit) and for the browser return `code` instead.
 int EndProcess(int code);
 
 // Keeps large freed blocks (pictures, frame buffers) in the heap for reuse.

@@ -26,12 +26,13 @@
 #include "host_api.h"
 #include "shell.h"
 
-// LeakSanitizer checks at a normal exit only.
-#if defined(__SANITIZE_ADDRESS__)
-#define ZODUZOR_CHECKS_LEAKS_AT_EXIT
+// Where the process ends with every library's teardown: LeakSanitizer checks
+// at a normal exit only, and a page's runtime ends its own way.
+#if defined(__SANITIZE_ADDRESS__) || defined(__EMSCRIPTEN__)
+#define ZODUZOR_WHOLE_EXIT
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define ZODUZOR_CHECKS_LEAKS_AT_EXIT
+#define ZODUZOR_WHOLE_EXIT
 #endif
 #endif
 
@@ -165,7 +166,7 @@ void EndOnSignals()
 
 int EndProcess(int code)
 {
-#ifdef ZODUZOR_CHECKS_LEAKS_AT_EXIT
+#ifdef ZODUZOR_WHOLE_EXIT
     return code;
 #else
     std::cout.flush();
