@@ -48,7 +48,7 @@ void BlendRun(const uint32_t* s, uint32_t* d, size_t n)
 
 Target WholeBuffer(uint32_t* pixels, int32_t width, int32_t height)
 {
-    return Target{pixels, width, height, 0, 0, width, height};
+    return Target{pixels, width, height, 0, 0, width, height, width};
 }
 
 Image ImageFromSurface(SDL_Surface* surface, uint32_t alphaScale)
@@ -144,7 +144,8 @@ void Blit(const Image& image, const Target& target, int64_t x, int64_t y)
     for (int64_t dy = top; dy < bottom; ++dy) {
         const auto sy = static_cast<size_t>(dy - y);
         const uint32_t* src = image.pixels.data() + sy * static_cast<size_t>(image.width);
-        uint32_t* dst = target.pixels + static_cast<size_t>(dy) * static_cast<size_t>(target.width);
+        uint32_t* dst =
+            target.pixels + static_cast<size_t>(dy) * static_cast<size_t>(target.stride);
         const uint32_t first = image.rowRuns[sy];
         const uint32_t last = image.rowRuns[sy + 1];
         for (uint32_t i = first; i < last; ++i) {
@@ -194,7 +195,7 @@ void BlitStretched(const Image& image, const Target& target, int64_t x, int64_t 
         const int64_t sy = ((dy - y) * image.height) / height;
         const uint32_t* src = image.pixels.data() + static_cast<size_t>(sy) * image.width;
         uint32_t* dst =
-            target.pixels + static_cast<size_t>(dy) * static_cast<size_t>(target.width) + left;
+            target.pixels + static_cast<size_t>(dy) * static_cast<size_t>(target.stride) + left;
         const size_t n = columns.size();
         for (size_t k = 0; k < n; ++k) {
             dst[k] = BlendOver(src[columns[k]], dst[k]);

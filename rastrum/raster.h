@@ -38,6 +38,8 @@ struct Target
     int32_t height;
     // Clip rectangle, half-open: [x0, x1) x [y0, y1), inside the buffer.
     int64_t x0, y0, x1, y1;
+    // Pixels from the start of a row to the start of the next (at least width).
+    int64_t stride;
 };
 
 Target WholeBuffer(uint32_t* pixels, int32_t width, int32_t height);

@@ -39,9 +39,11 @@ struct Library
     std::vector<uint32_t> buffer;
     std::vector<uint32_t> aside; // the other buffer of Rastrum_DrawAside
     bool drawingAside = false;
-    int32_t asideLeft = 0;  // drawing aside touches no column left of it
-    int32_t asideKept = 0;  // columns at the left where the picture aside is the buffer's
-    bool drawnSince = true; // the buffer was drawn on since they were compared
+    int32_t asideLeft = 0;    // drawing aside touches no column left of it
+    int32_t asideKept = 0;    // columns at the left where the picture aside is the buffer's
+    bool drawnSince = true;   // the buffer was drawn on since they were compared
+    uint32_t* into = nullptr; // the caller's pixels drawn on aside, if not null
+    int32_t intoPitch = 0;    // and the pixels from one of their rows to the next
     int32_t bufferWidth = 0;
     int32_t bufferHeight = 0;
     bool imageReady = false;
@@ -79,7 +81,11 @@ bool HasBuffer()
 Target BufferTarget()
 {
     Library& lib = Lib();
-    Target t = WholeBuffer(lib.buffer.data(), lib.bufferWidth, lib.bufferHeight);
+    Target t = WholeBuffer(lib.into != nullptr ? lib.into : lib.buffer.data(), lib.bufferWidth,
+                           lib.bufferHeight);
+    if (lib.into != nullptr) {
+        t.stride = lib.intoPitch;
+    }
     if (lib.drawingAside) {
         t.x0 = std::min<int64_t>(lib.asideLeft, t.x1);
         lib.asideKept = std::min(lib.asideKept, lib.asideLeft);
@@ -356,6 +362,7 @@ void FreeBuffer()
     lib.aside.clear();
     lib.aside.shrink_to_fit();
     lib.drawingAside = false;
+    lib.into = nullptr;
     lib.asideKept = 0;
     lib.bufferWidth = 0;
     lib.bufferHeight = 0;
@@ -366,6 +373,13 @@ void Rastrum_DrawAside(int32_t aside)
     Library& lib = Lib();
     const bool want = aside != 0;
     if (want == lib.drawingAside || (want && !HasBuffer())) {
+        return;
+    }
+    if (lib.into != nullptr) {
+        // The caller's pixels were drawn on: the buffers stay where they are.
+        lib.into = nullptr;
+        lib.drawingAside = false;
+        lib.asideLeft = 0;
         return;
     }
     try {
@@ -382,12 +396,29 @@ void Rastrum_DrawAside(int32_t aside)
     lib.asideLeft = 0;
 }
 
+int32_t Rastrum_DrawAsideInto(uint32_t* pixels, int32_t width, int32_t height, int32_t pitch)
+{
+    Library& lib = Lib();
+    if (lib.drawingAside || !HasBuffer() || pixels == nullptr || width != lib.bufferWidth ||
+        height != lib.bufferHeight || pitch < width) {
+        return 0;
+    }
+    lib.into = pixels;
+    lib.intoPitch = pitch;
+    lib.drawingAside = true;
+    lib.asideLeft = 0;
+    return 1;
+}
+
 int32_t Rastrum_DrawAsideFrom(int32_t left)
 {
     Library& lib = Lib();
     if (!lib.drawingAside)
         return 0;
     lib.asideLeft = std::clamp(left, 0, lib.bufferWidth);
+    // The caller's pixels left of it are the caller's own.
+    if (lib.into != nullptr)
+        return lib.asideLeft;
     if (!lib.drawnSince && lib.asideLeft <= lib.asideKept)
         return lib.asideLeft;
     lib.drawnSince = false;

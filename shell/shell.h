@@ -51,12 +51,22 @@ void SetHashHook(std::function<uint64_t()> hook);    // state hash, for `check` 
 void SetPlayingHook(
     std::function<bool()> hook); // true while a game is being played (recording writes checks then)
 void SetMessageBoxHook(std::function<void(const char* caption, const char* text)> hook);
+// Where a picture between ticks may be drawn: the window's own pixels, 800 x
+// 700 with `pitch` pixels from one row to the next; none when `pixels` is null.
+struct PictureTarget
+{
+    uint32_t* pixels = nullptr;
+    int pitch = 0;
+};
 // The picture a window shows between two ticks of the screen's timer,
 // `sinceTick` (0 to 1) of a tick after the last one, drawn without changing
-// anything of the state; null when the screen shown has none. The 800 x 700
-// ARGB pixels hold until the next call; left of the column `changedLeft`
-// they are those of the call before.
-void SetBetweenTicksHook(std::function<const uint32_t*(double sinceTick, int& changedLeft)> hook);
+// anything of the state; null when the screen shown has none. Drawn into
+// `into` when it can be, and `into.pixels` returned; else the hook's own 800
+// x 700 ARGB pixels, which hold until the next call. Left of the column
+// `changedLeft` nothing was drawn: the pixels are those of the call before.
+void SetBetweenTicksHook(
+    std::function<const uint32_t*(double sinceTick, const PictureTarget& into, int& changedLeft)>
+        hook);
 // What a game starts from that the menus and earlier games left behind, as
 // one line, and a game begun from such a line in the main menu (false when
 // it cannot be): a kept replay holds one game, begun from that state.

@@ -56,6 +56,14 @@ RASTRUM_API void Rastrum_DrawAside(int32_t aside);
 // first column where the picture aside may differ from the one before:
 // `left`, or 0 when the buffer's pixels left of it had to be taken over.
 RASTRUM_API int32_t Rastrum_DrawAsideFrom(int32_t left);
+// As Rastrum_DrawAside(1), but drawing goes straight to the caller's pixels:
+// the buffer's size, `pitch` pixels from one row to the next. Left of
+// Rastrum_DrawAsideFrom's column they are not touched, and nothing is taken
+// over there. Ends with Rastrum_DrawAside(0). Returns 0, and changes
+// nothing, when already drawing aside, without a buffer or when the pixels
+// are not the buffer's size.
+RASTRUM_API int32_t Rastrum_DrawAsideInto(uint32_t* pixels, int32_t width, int32_t height,
+                                          int32_t pitch);
 // How many columns at the buffer's left the image hides, drawn at (0, 0):
 // opaque in every row, as tall as the buffer (0 without such an image).
 RASTRUM_API int32_t Rastrum_OpaqueLeft(uint32_t number);

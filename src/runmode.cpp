@@ -207,22 +207,28 @@ w32::PadContext PadContextNow()
     return now;
 }
 
-const uint32_t* PictureBetweenTicks(double sinceTick, int& changedLeft)
+const uint32_t* PictureBetweenTicks(double sinceTick, const w32::PictureTarget& into,
+                                    int& changedLeft)
 {
     if (OperationMode != opModeGAME) {
         return nullptr;
     }
-    // Drawn aside: the buffer keeps the picture of the last paint. The panel
-    // at the left hides all that moves: it is the last paint's, and only the
-    // play field is drawn.
-    Rastrum_DrawAside(1);
+    // Drawn aside, into the window's pixels where they are the buffer's size:
+    // the buffer keeps the picture of the last paint. The panel at the left
+    // hides all that moves: it is the last paint's, and only the play field
+    // is drawn.
+    const bool direct =
+        into.pixels != nullptr && Rastrum_DrawAsideInto(into.pixels, 800, 700, into.pitch) != 0;
+    if (!direct) {
+        Rastrum_DrawAside(1);
+    }
     changedLeft = Rastrum_DrawAsideFrom(Rastrum_OpaqueLeft(imgOSD));
     DrawPlayScreen(std::clamp(sinceTick, 0.0, 1.0));
     int32_t w = 0;
     int32_t h = 0;
-    const uint32_t* pixels = Rastrum_BufferPixels(&w, &h);
+    const uint32_t* pixels = direct ? into.pixels : Rastrum_BufferPixels(&w, &h);
     Rastrum_DrawAside(0);
-    return w == 800 && h == 700 ? pixels : nullptr;
+    return direct || (w == 800 && h == 700) ? pixels : nullptr;
 }
 
 void TraceMessageBox(const char* caption, const char* text)

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "shell.h"
 #include "win32.h"
 
 namespace w32 {
@@ -27,7 +28,8 @@ w32::PadContext PadContextNow();
 // last paint stay as they are); null on every other screen. The 800 x 700
 // pixels hold until the next call; left of `changedLeft` they are those of
 // the call before.
-const uint32_t* PictureBetweenTicks(double sinceTick, int& changedLeft);
+const uint32_t* PictureBetweenTicks(double sinceTick, const w32::PictureTarget& into,
+                                    int& changedLeft);
 // One line per message box.
 void TraceMessageBox(const char* caption, const char* text);
 

@@ -49,6 +49,9 @@ class Surface
     // Shows the frame (800 x 700 ARGB pixels); `changed` are the rows that
     // differ from the frame presented before.
     virtual void Present(const uint32_t* frame, Rows changed) = 0;
+    // Whether the next Present needs `changed`: a surface that shows a
+    // picture of its own for now redraws every row from the frame anyway.
+    virtual bool WantsChangedRows() const { return true; }
 };
 
 // The display's part: the run's time, the user's input, windows and message boxes.

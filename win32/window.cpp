@@ -33,11 +33,13 @@ Windows& W()
 }
 
 // Copies the buffer into the frame the window shows and returns the rows
-// that changed. Pixels outside the buffer are black.
-Rows TakeFrame(const uint32_t* argb, int width, int height, int pitchBytes)
+// that changed; every row unless `compare`. Pixels outside the buffer are black.
+Rows TakeFrame(const uint32_t* argb, int width, int height, int pitchBytes, bool compare)
 {
     std::vector<uint32_t>& frame = W().frame;
     Rows changed;
+    if (!compare)
+        changed = {0, kClientH};
     if (frame.size() != static_cast<size_t>(kClientW) * kClientH) {
         frame.assign(static_cast<size_t>(kClientW) * kClientH, 0xFF000000u);
         changed = {0, kClientH};
@@ -50,7 +52,7 @@ Rows TakeFrame(const uint32_t* argb, int width, int height, int pitchBytes)
                                                       static_cast<ptrdiff_t>(y) * pitchBytes)
                   : nullptr;
         const size_t copied = row ? static_cast<size_t>(w) : 0;
-        if (copied && std::memcmp(dst, row, copied * 4) != 0) {
+        if (copied && (!compare || std::memcmp(dst, row, copied * 4) != 0)) {
             std::memcpy(dst, row, copied * 4);
             changed.Add(y);
         }
@@ -70,7 +72,8 @@ void Present(void* self, const uint32_t* argb, int width, int height, int pitchB
     HWND hwnd = self ? static_cast<HDC__*>(self)->hwnd : nullptr;
     if (!argb || width <= 0 || height <= 0)
         return;
-    const Rows changed = TakeFrame(argb, width, height, pitchBytes);
+    const bool compare = !hwnd || !hwnd->surface || hwnd->surface->WantsChangedRows();
+    const Rows changed = TakeFrame(argb, width, height, pitchBytes, compare);
     if (hwnd && hwnd->surface)
         hwnd->surface->Present(W().frame.data(), changed);
 }

@@ -74,7 +74,8 @@ bool KeepReplay(const SYSTEMTIME& ended, uint32_t score, uint32_t firstLevel,
     // a game ending in the same second takes the next number.
     NewFile made = NewFile::exists;
     for (int n = 1; made == NewFile::exists && n < 1000; ++n) {
-        const std::string suffix = n == 1 ? "" : "_" + std::to_string(n);
+        const std::string suffix =
+            n == 1 ? std::string() : std::string("_").append(std::to_string(n));
         made = SaveNewFile((folder / (base + suffix + ".replay")).string(), text);
     }
     if (made != NewFile::made) {

@@ -19,7 +19,7 @@ constexpr uint64_t kLongestPeriod = 1000;
 
 struct Motion
 {
-    std::function<const uint32_t*(double, int&)> hook;
+    std::function<const uint32_t*(double, const PictureTarget&, int&)> hook;
     UINT_PTR timer = 0;
     uint64_t last = kNever; // the instant of the timer's last tick
     uint64_t period = 0;    // 0: not known yet
@@ -43,7 +43,7 @@ void NoteTick(UINT_PTR id, uint64_t instant)
     m.last = instant;
 }
 
-const uint32_t* PictureBetweenTicks(uint64_t& clock, int& changedLeft)
+const uint32_t* PictureBetweenTicks(uint64_t& clock, int& changedLeft, const PictureTarget& into)
 {
     changedLeft = 0;
     Motion& m = M();
@@ -53,7 +53,7 @@ const uint32_t* PictureBetweenTicks(uint64_t& clock, int& changedLeft)
     double since = 0;
     if (m.period != 0 && m.last != kNever && clock > m.last)
         since = std::min(1.0, static_cast<double>(clock - m.last) / static_cast<double>(m.period));
-    const uint32_t* picture = m.hook(since, changedLeft);
+    const uint32_t* picture = m.hook(since, into, changedLeft);
     changedLeft = std::clamp(changedLeft, 0, kClientW);
     return picture;
 }
@@ -72,7 +72,9 @@ void ResetMotion()
 
 namespace w32 {
 
-void SetBetweenTicksHook(std::function<const uint32_t*(double sinceTick, int& changedLeft)> hook)
+void SetBetweenTicksHook(
+    std::function<const uint32_t*(double sinceTick, const PictureTarget& into, int& changedLeft)>
+        hook)
 {
     detail::M().hook = std::move(hook);
 }

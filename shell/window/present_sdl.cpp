@@ -74,6 +74,15 @@ SDL_Renderer* CreateRenderer(SDL_Window* window)
     return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
 }
 
+// Whether anything is drawn over the frame in the box: the indication, the
+// picker or the marks of a replay.
+bool Overlaid(const Indication& indication, const FrameBox& box)
+{
+    return LayOutOverlay(indication, box).panel.w > 0 ||
+           LayOutPicker(PickerNow(), box).panel.w > 0 ||
+           !LayOutReplayMarks(ReplayMarksNow(), box).empty();
+}
+
 } // namespace
 
 Presenter::Presenter(SDL_Window* window) : window_(window)
@@ -260,6 +269,45 @@ bool Presenter::ShowDirect(Scaling scaling, const Indication& indication)
         SDL_UpdateWindowSurfaceRects(window_, &rect, 1);
     }
     return true;
+}
+
+} // namespace w32::detail
+
+namespace w32::detail {
+
+PictureTarget Presenter::DirectTarget(Scaling scaling, const Indication& indication)
+{
+    if (!direct_ || !barsDrawn_ || indicated_)
+        return {};
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface || surface != drawnOn_)
+        return {};
+    const FrameBox box = PlaceFrame(surface->w, surface->h, scaling == Scaling::Sharp);
+    if (!(box == lastBox_) || box.w != kClientW || box.h != kClientH || Overlaid(indication, box))
+        return {};
+    const int pitch = surface->pitch / 4;
+    auto* pixels =
+        static_cast<uint32_t*>(surface->pixels) + static_cast<ptrdiff_t>(box.y) * pitch + box.x;
+    return {pixels, pitch};
+}
+
+void Presenter::ShowDrawn(const uint32_t* frame, int left, bool panel)
+{
+    SDL_Surface* surface = drawnOn_;
+    left = std::clamp(left, 0, kClientW);
+    if (panel && frame && left > 0) {
+        const int pitch = surface->pitch / 4;
+        auto* pixels = static_cast<uint32_t*>(surface->pixels) +
+                       static_cast<ptrdiff_t>(lastBox_.y) * pitch + lastBox_.x;
+        for (int y = 0; y < kClientH; ++y)
+            std::memcpy(pixels + static_cast<ptrdiff_t>(y) * pitch,
+                        frame + static_cast<ptrdiff_t>(y) * kClientW, left * sizeof(uint32_t));
+        left = 0;
+    }
+    if (left < kClientW) {
+        const SDL_Rect rect{lastBox_.x + left, lastBox_.y, kClientW - left, kClientH};
+        SDL_UpdateWindowSurfaceRects(window_, &rect, 1);
+    }
 }
 
 } // namespace w32::detail

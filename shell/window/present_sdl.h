@@ -10,6 +10,7 @@
 #include "host.h"
 #include "overlay.h"
 #include "scaler.h"
+#include "shell.h"
 
 namespace w32::detail {
 
@@ -27,6 +28,14 @@ class Presenter
     void Upload(const uint32_t* frame, Rows rows, int left = 0);
     // Draws the texture into the window, scaled as asked, and shows it.
     void Show(Scaling scaling, const Indication& indication);
+    // Where a picture of the frame's size may be drawn straight into the
+    // window's pixels: where the frame is shown at its own size, the window
+    // keeps its pixels and nothing is over it; none otherwise.
+    PictureTarget DirectTarget(Scaling scaling, const Indication& indication);
+    // Shows the picture drawn into the last DirectTarget from the column
+    // `left` on; left of it, the frame's pixels when `panel`, else those
+    // shown before.
+    void ShowDrawn(const uint32_t* frame, int left, bool panel);
     // The window's pixels were lost (resized, uncovered): the bars are drawn again.
     void Lost() { barsDrawn_ = false; }
     // Presents in step with the screen's refresh, where the renderer can.

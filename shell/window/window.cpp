@@ -92,6 +92,8 @@ class SdlSurface final : public Surface, public WindowView
             next_ = SDL_GetTicks64() + FramePeriod();
     }
 
+    bool WantsChangedRows() const override { return !(between_ && next_ != kNever); }
+
     void Settle(const WindowSettings& s) override
     {
         if (s.fullscreen != fullscreen_) {
@@ -140,7 +142,9 @@ class SdlSurface final : public Surface, public WindowView
             indicationEnd_ = kNever;
             stale_ = true;
         }
-        if (next_ <= now) {
+        // A window that lost its pixels between ticks shows a new picture:
+        // the texture may hold an older one.
+        if (next_ <= now || (stale_ && between_)) {
             ShowBetweenTicks(now);
         } else if (stale_ && uploaded_) {
             Draw();
@@ -180,8 +184,10 @@ class SdlSurface final : public Surface, public WindowView
         const uint32_t* picture = nullptr;
         uint64_t clock = 0;
         int left = 0;
+        // At the frame's own size the picture is drawn straight into the window.
+        const PictureTarget into = presenter_.DirectTarget(scaling_, indication_);
         if (motion_ && !(SDL_GetWindowFlags(window_) & hidden))
-            picture = PictureBetweenTicks(clock, left);
+            picture = PictureBetweenTicks(clock, left, into);
         if (!picture) {
             next_ = kNever;
             ShowFrame();
@@ -190,12 +196,22 @@ class SdlSurface final : public Surface, public WindowView
         // The same moment with no new frame: the picture would be the same.
         if (between_ && clock == clock_ && !fresh_ && !stale_)
             return;
-        presenter_.Upload(picture, {0, kClientH}, between_ ? left : 0);
+        const bool direct = picture == into.pixels;
+        if (direct) {
+            // Left of what was drawn, the window shows the newest frame's pixels.
+            presenter_.ShowDrawn(frame_, left, fresh_ || !between_ || !direct_);
+            stale_ = false;
+        } else {
+            // What is left of `left` is the picture before's: after one
+            // drawn into the window, it may be older than the frame's.
+            presenter_.Upload(picture, {0, kClientH}, between_ && !direct_ ? left : 0);
+            Draw();
+        }
         pending_ = {0, kClientH}; // the texture no longer holds the frame
         between_ = true;
+        direct_ = direct;
         fresh_ = false;
         clock_ = clock;
-        Draw();
     }
 
     // The screen's refresh period in milliseconds (60 Hz when it is not known).
@@ -228,6 +244,7 @@ class SdlSurface final : public Surface, public WindowView
     bool between_ = false;            // the window shows a picture between ticks
     uint64_t next_ = kNever;          // when the next picture between ticks is due
     uint64_t clock_ = 0;              // the run's clock of the last one
+    bool direct_ = false;             // and whether it was drawn straight into the window
 };
 
 SdlSurface* SurfaceOf(SDL_Window* w)

@@ -455,6 +455,25 @@ TEST_F(RastrumTest, DrawingAsideLeavesTheBufferAsItWasAndKeepsItsOwnPicture)
     EXPECT_EQ(Rastrum_DrawAsideFrom(12), 0);
     EXPECT_EQ(At(0, 0), 0xFFFF0000u);
     Rastrum_DrawAside(0);
+    // Into the caller's pixels, with room after each row: the buffer stays
+    // as it was, and nothing left of the column or past a row's end is drawn.
+    std::vector<uint32_t> into(103 * 100, 0x12345678u);
+    EXPECT_EQ(Rastrum_DrawAsideInto(into.data(), 100, 99, 103), 0); // not the buffer's size
+    EXPECT_EQ(Rastrum_DrawAsideInto(into.data(), 100, 100, 99), 0); // rows overlapping
+    const auto kept = Buffer();
+    ASSERT_EQ(Rastrum_DrawAsideInto(into.data(), 100, 100, 103), 1);
+    EXPECT_EQ(Rastrum_DrawAsideInto(into.data(), 100, 100, 103), 0); // already aside
+    EXPECT_EQ(Rastrum_DrawAsideFrom(12), 12);
+    DrawImage(2, 5, 95, 0);
+    DrawStretchedImage(2, 95, 40, 20, 20, 0);
+    Rastrum_DrawAside(0);
+    EXPECT_EQ(Buffer(), kept);
+    EXPECT_EQ(into[99 * 103 + 11], 0x12345678u);
+    EXPECT_EQ(into[99 * 103 + 12], 0xFF0000FFu);
+    EXPECT_EQ(into[59 * 103 + 99], 0xFF0000FFu);
+    EXPECT_EQ(into[59 * 103 + 100], 0x12345678u);
+    EXPECT_EQ(into[60 * 103 + 99], 0x12345678u);
+    EXPECT_EQ(std::count(into.begin(), into.end(), 0xFF0000FFu), 5 * 3 + 5 * 20);
     // A new buffer, then drawing aside: a picture of its size.
     CreateBuffer(30, 20);
     Rastrum_DrawAside(1);

@@ -1,17 +1,21 @@
 // The window's own layer: the frame placed in a window of any size and the
 // mouse mapped back, crisp scaling's whole-number scale, the frame scaled
 // by the processor, the window's keys and the settings file.
-#include <SDL_keycode.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "harness.h"
+#include "host_api.h"
 #include "shell_testing.h"
 #include "window/scaler.h"
+#include "window/window.h"
 
 namespace {
 
@@ -260,6 +264,88 @@ TEST(Scaler, EveryScalingMatchesItsSamplingAndAPartDrawnMatchesTheWhole)
             EXPECT_LT(drawn.h, c.box.h);
         }
     }
+}
+
+// Pictures between ticks drawn straight into the window's pixels (at the
+// frame's own size, by the processor): beside each, the window shows the
+// panel of the newest frame, also when the frame came between two pictures;
+// a window that lost its pixels shows a new picture, drawn the ordinary way.
+TEST(PicturesBetweenTicks, BesideEachTheWindowShowsTheNewestFramesPanel)
+{
+    harness::TempDir dir; // the window's settings: none, so smooth motion at 800 x 700
+    w32::detail::SetUserFolder(dir.str());
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    constexpr int kW = 800, kH = 700, kLeft = 200;
+    const std::vector<uint32_t>* newest = nullptr;
+    std::vector<uint32_t> own(kW * kH, 0xFF000000u);
+    uint32_t field = 0x000100u;
+    int direct = 0, aside = 0;
+    // As the game draws: the play field right of kLeft, in a colour of its own each time.
+    w32::SetBetweenTicksHook([&](double, const w32::PictureTarget& into, int& left) {
+        field += 0x000100u;
+        uint32_t* pixels = into.pixels ? into.pixels : own.data();
+        const int pitch = into.pixels ? into.pitch : kW;
+        left = kLeft;
+        if (into.pixels) {
+            ++direct;
+        } else {
+            // Its own pixels take the newest panel over, as drawing aside does.
+            ++aside;
+            for (int y = 0; y < kH; ++y)
+                std::copy_n(newest->data() + y * kW, kLeft, own.data() + y * kW);
+            left = 0;
+        }
+        for (int y = 0; y < kH; ++y)
+            std::fill_n(pixels + static_cast<ptrdiff_t>(y) * pitch + kLeft, kW - kLeft,
+                        0xFF000000u | field);
+        return static_cast<const uint32_t*>(pixels);
+    });
+    std::string problem;
+    std::unique_ptr<w32::detail::Surface> surface =
+        w32::detail::CreateSdlSurface("pictures", kW, kH, false, problem);
+    ASSERT_TRUE(surface) << problem;
+    surface->Show();
+    const auto frameOf = [&](uint32_t panel) {
+        std::vector<uint32_t> f(kW * kH, 0xFF000000u | panel);
+        for (int y = 0; y < kH; ++y)
+            std::fill_n(f.data() + y * kW + kLeft, kW - kLeft, 0xFF0000FFu);
+        return f;
+    };
+    const auto shown = [&](int x, int y) {
+        SDL_Surface* pixels = SDL_GetWindowSurface(w32::detail::SdlWindowOf(surface.get()));
+        return static_cast<const uint32_t*>(pixels->pixels)[y * (pixels->pitch / 4) + x] &
+               0xFFFFFFu;
+    };
+    const auto nextPicture = [] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        w32::detail::RefreshSurfaces();
+    };
+    const std::vector<uint32_t> first = frameOf(0x400000u), second = frameOf(0x800000u),
+                                third = frameOf(0xC00000u);
+    newest = &first;
+    surface->Present(first.data(), {0, kH});
+    nextPicture();
+    ASSERT_EQ(direct, 1);
+    for (const auto* frame : {&second, &third}) {
+        newest = frame;
+        surface->Present(frame->data(), {0, kH});
+        nextPicture();
+        EXPECT_EQ(shown(kLeft / 2, kH / 2), (*frame)[0] & 0xFFFFFFu);
+        EXPECT_EQ(shown(kW - 1, kH - 1), field);
+    }
+    EXPECT_EQ(direct, 3);
+    EXPECT_EQ(aside, 0);
+    // At once, not at the next picture's time: the window holds no older picture.
+    w32::detail::RedrawSurfaces();
+    w32::detail::RefreshSurfaces();
+    EXPECT_EQ(aside, 1);
+    EXPECT_EQ(shown(0, 0), third[0] & 0xFFFFFFu);
+    EXPECT_EQ(shown(kLeft, 0), field);
+    w32::SetBetweenTicksHook(nullptr);
+    surface.reset();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 } // namespace
