@@ -107,6 +107,12 @@ void GameEnded(uint32_t score, uint32_t firstLevel);
 // The exit code of the run once its message loop has ended: a replay being
 // verified prints `ok`, or tells that the game ended before its recording.
 int FinishRun(int code);
+// Ends the process with `code` once the run is over and every file it writes
+// is complete: the standard streams are flushed and the quick-exit handlers
+// run, but no library tears itself down (a graphics driver or sound server
+// can take a second or more over that). Builds with AddressSanitizer (for
+// the leak check at exit) and for the browser return `code` instead.
+int EndProcess(int code);
 
 // Keeps large freed blocks (pictures, frame buffers) in the heap for reuse.
 void TuneHeap();

@@ -290,5 +290,5 @@ int main(int argc, char** argv)
     LoadUserSettings();
     SwitchOpMode(hwnd, opModeINIT);
     DisplayWindow(hwnd);
-    return w32::FinishRun(MessageLoop());
+    return w32::EndProcess(w32::FinishRun(MessageLoop()));
 }

@@ -4,6 +4,7 @@
 // saves and closes what it holds on its usual way out. Should the loop not
 // get there within a second (a message box waiting for a click), the watcher
 // ends the process.
+// Once the run is over, the process ends without the libraries' teardown.
 #include "end_request.h"
 
 #include <SDL.h>
@@ -24,6 +25,16 @@
 
 #include "host_api.h"
 #include "shell.h"
+
+// Where the process ends with every library's teardown: LeakSanitizer checks
+// at a normal exit only, and a page's runtime ends its own way.
+#if defined(__SANITIZE_ADDRESS__) || defined(__EMSCRIPTEN__)
+#define ZODUZOR_WHOLE_EXIT
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZODUZOR_WHOLE_EXIT
+#endif
+#endif
 
 namespace w32::detail {
 
@@ -151,6 +162,19 @@ void EndOnSignals()
         action.sa_flags = SA_RESTART;
         ::sigaction(sig, &action, nullptr);
     }
+}
+
+int EndProcess(int code)
+{
+#ifdef ZODUZOR_WHOLE_EXIT
+    return code;
+#else
+    std::cout.flush();
+    std::cerr.flush();
+    std::clog.flush();
+    std::fflush(nullptr);
+    std::quick_exit(code);
+#endif
 }
 
 } // namespace w32
