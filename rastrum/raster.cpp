@@ -127,6 +127,13 @@ void AnalyseRuns(Image& image)
         }
     }
     image.rowRuns[image.height] = static_cast<uint32_t>(image.runs.size());
+    image.opaqueLeft = image.height > 0 ? image.width : 0;
+    for (int32_t y = 0; y < image.height && image.opaqueLeft > 0; ++y) {
+        const uint32_t first = image.rowRuns[static_cast<size_t>(y)];
+        const bool opens = first < image.rowRuns[static_cast<size_t>(y) + 1] &&
+                           image.runs[first].start == 0 && image.runs[first].opaque;
+        image.opaqueLeft = opens ? std::min(image.opaqueLeft, image.runs[first].length) : 0;
+    }
 }
 
 void Blit(const Image& image, const Target& target, int64_t x, int64_t y)

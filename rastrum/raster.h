@@ -26,6 +26,7 @@ struct Image
     std::vector<uint32_t> pixels;
     std::vector<Run> runs;
     std::vector<uint32_t> rowRuns; // index of each row's first run; height + 1 entries
+    int32_t opaqueLeft = 0;        // columns at the left opaque in every row
 
     bool Empty() const { return width <= 0 || height <= 0; }
 };

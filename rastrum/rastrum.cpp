@@ -444,14 +444,7 @@ int32_t Rastrum_OpaqueLeft(uint32_t number)
     const Image* image = Slot(number);
     if (image == nullptr || image->Empty() || image->height < Lib().bufferHeight)
         return 0;
-    int32_t left = image->width;
-    for (int32_t y = 0; y < image->height && left > 0; ++y) {
-        const uint32_t first = image->rowRuns[static_cast<size_t>(y)];
-        const bool opens = first < image->rowRuns[static_cast<size_t>(y) + 1] &&
-                           image->runs[first].start == 0 && image->runs[first].opaque;
-        left = opens ? std::min(left, image->runs[first].length) : 0;
-    }
-    return left;
+    return image->opaqueLeft;
 }
 
 const uint32_t* Rastrum_BufferPixels(int32_t* width, int32_t* height)
