@@ -271,10 +271,6 @@ bool Presenter::ShowDirect(Scaling scaling, const Indication& indication)
     return true;
 }
 
-} // namespace w32::detail
-
-namespace w32::detail {
-
 PictureTarget Presenter::DirectTarget(Scaling scaling, const Indication& indication)
 {
     if (!direct_ || !barsDrawn_ || indicated_)
