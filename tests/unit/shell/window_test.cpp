@@ -276,6 +276,8 @@ TEST(PicturesBetweenTicks, BesideEachTheWindowShowsTheNewestFramesPanel)
     w32::detail::SetUserFolder(dir.str());
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    // The window's pixels of its own, not a texture of a GL drawn on the processor.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
     constexpr int kW = 800, kH = 700, kLeft = 200;
     const std::vector<uint32_t>* newest = nullptr;
