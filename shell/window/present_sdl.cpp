@@ -74,13 +74,28 @@ SDL_Renderer* CreateRenderer(SDL_Window* window)
     return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
 }
 
-// Whether anything is drawn over the frame in the box: the indication, the
-// picker or the marks of a replay.
-bool Overlaid(const Indication& indication, const FrameBox& box)
+// What is drawn over the frame in the box: the indication, the picker and
+// the marks of a replay.
+struct Overlays
 {
-    return LayOutOverlay(indication, box).panel.w > 0 ||
-           LayOutPicker(PickerNow(), box).panel.w > 0 ||
-           !LayOutReplayMarks(ReplayMarksNow(), box).empty();
+    OverlayShape shapes[2];
+    std::vector<OverlayShape> marks;
+
+    bool Any() const { return !marks.empty() || shapes[0].panel.w > 0 || shapes[1].panel.w > 0; }
+};
+
+Overlays LayOutOverlays(const Indication& indication, const FrameBox& box)
+{
+    return {{LayOutOverlay(indication, box), LayOutPicker(PickerNow(), box)},
+            LayOutReplayMarks(ReplayMarksNow(), box)};
+}
+
+// Where the frame's first pixel lies in the window's pixels, and their pitch.
+PictureTarget FrameIn(SDL_Surface* surface, const FrameBox& box)
+{
+    const int pitch = surface->pitch / 4;
+    return {static_cast<uint32_t*>(surface->pixels) + static_cast<ptrdiff_t>(box.y) * pitch + box.x,
+            pitch};
 }
 
 } // namespace
@@ -244,22 +259,16 @@ bool Presenter::ShowDirect(Scaling scaling, const Indication& indication)
         lastBox_ = box;
         drawnOn_ = surface;
     }
-    const int pitch = surface->pitch / 4;
-    auto* pixels =
-        static_cast<uint32_t*>(surface->pixels) + static_cast<ptrdiff_t>(box.y) * pitch + box.x;
-    const FrameBox drawn = scaler_.Draw(source_, dirty_, dirtyLeft_, pixels, pitch);
+    const PictureTarget to = FrameIn(surface, box);
+    const FrameBox drawn = scaler_.Draw(source_, dirty_, dirtyLeft_, to.pixels, to.pitch);
     dirty_ = {};
     dirtyLeft_ = 0;
-    const OverlayShape shapes[] = {LayOutOverlay(indication, box), LayOutPicker(PickerNow(), box)};
-    const std::vector<OverlayShape> marks = LayOutReplayMarks(ReplayMarksNow(), box);
-    bool over = !marks.empty();
-    for (const OverlayShape& shape : shapes)
-        over = over || shape.panel.w > 0;
-    indicated_ = over;
-    if (over) {
-        for (const OverlayShape& shape : shapes)
+    const Overlays over = LayOutOverlays(indication, box);
+    indicated_ = over.Any();
+    if (indicated_) {
+        for (const OverlayShape& shape : over.shapes)
             DrawOverlay(renderer_, shape);
-        for (const OverlayShape& plate : marks)
+        for (const OverlayShape& plate : over.marks)
             DrawOverlay(renderer_, plate);
         SDL_RenderPresent(renderer_);
     } else if (whole) {
@@ -279,24 +288,19 @@ PictureTarget Presenter::DirectTarget(Scaling scaling, const Indication& indicat
     if (!surface || surface != drawnOn_)
         return {};
     const FrameBox box = PlaceFrame(surface->w, surface->h, scaling == Scaling::Sharp);
-    if (!(box == lastBox_) || box.w != kClientW || box.h != kClientH || Overlaid(indication, box))
+    if (!(box == lastBox_) || box.w != kClientW || box.h != kClientH ||
+        LayOutOverlays(indication, box).Any())
         return {};
-    const int pitch = surface->pitch / 4;
-    auto* pixels =
-        static_cast<uint32_t*>(surface->pixels) + static_cast<ptrdiff_t>(box.y) * pitch + box.x;
-    return {pixels, pitch};
+    return FrameIn(surface, box);
 }
 
 void Presenter::ShowDrawn(const uint32_t* frame, int left, bool panel)
 {
-    SDL_Surface* surface = drawnOn_;
     left = std::clamp(left, 0, kClientW);
     if (panel && frame && left > 0) {
-        const int pitch = surface->pitch / 4;
-        auto* pixels = static_cast<uint32_t*>(surface->pixels) +
-                       static_cast<ptrdiff_t>(lastBox_.y) * pitch + lastBox_.x;
+        const PictureTarget to = FrameIn(drawnOn_, lastBox_);
         for (int y = 0; y < kClientH; ++y)
-            std::memcpy(pixels + static_cast<ptrdiff_t>(y) * pitch,
+            std::memcpy(to.pixels + static_cast<ptrdiff_t>(y) * to.pitch,
                         frame + static_cast<ptrdiff_t>(y) * kClientW, left * sizeof(uint32_t));
         left = 0;
     }
