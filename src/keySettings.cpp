@@ -187,6 +187,10 @@ void LoadUserSettings()
             WriteSettings();
         }
     } else {
+        // The defaults are in force before the file is made: another
+        // instance started at the same moment may make it between the check
+        // above and the one in CreateUserSettings, which then does nothing.
+        InitBaseSettings();
         CreateUserSettings();
     }
     InitKeysetProcs();
