@@ -35,7 +35,14 @@ endif()
 set(private_libdir ${CMAKE_INSTALL_LIBDIR}/zoduzor)
 file(RELATIVE_PATH lib_from_bin "${CMAKE_INSTALL_FULL_BINDIR}"
     "${CMAKE_INSTALL_FULL_LIBDIR}/zoduzor")
-set_target_properties(zoduzor PROPERTIES INSTALL_RPATH "$ORIGIN/${lib_from_bin}")
+# One search path serves the build folder, where the library lies beside the
+# game, and the installed tree. A path changed at install would be written
+# over the build's in place, and CMake ends the build's with an empty entry to
+# make room: the loader reads an empty entry as the folder the game is
+# started from.
+set_target_properties(zoduzor PROPERTIES
+    INSTALL_RPATH "$ORIGIN/${lib_from_bin};$ORIGIN"
+    BUILD_WITH_INSTALL_RPATH ON)
 
 install(TARGETS zoduzor dataquill RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS rastrum LIBRARY DESTINATION ${private_libdir})

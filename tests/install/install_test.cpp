@@ -229,6 +229,17 @@ TEST_F(Installed, WithoutContentAnywhereTheGameSaysWhereItLookedAndWritesNothing
     EXPECT_EQ(FilesUnder(bare.path()).size(), 2u) << "written beside the program";
 }
 
+// A library in the folder the game is started from is never loaded, by the
+// game built in its build folder or the installed one.
+TEST_F(Installed, TheGameLoadsNoLibraryFromTheFolderItIsStartedIn)
+{
+    harness::WriteFile(work_ / "libX11.so.6", "");
+    for (const fs::path& game : {fs::path(ZODUZOR_BINARY), Game()}) {
+        const auto r = RunAsPlayer(game, {"--version"});
+        EXPECT_EQ(r.exitCode, 0) << game << ": " << r.err;
+    }
+}
+
 TEST(CommandLine, HelpAndVersionAnswerAndExitZero)
 {
     const auto help = harness::Run(ZODUZOR_BINARY, {"--help"});
