@@ -224,11 +224,17 @@ const uint32_t* PictureBetweenTicks(double sinceTick, const w32::PictureTarget& 
     }
     changedLeft = Rastrum_DrawAsideFrom(Rastrum_OpaqueLeft(imgOSD));
     DrawPlayScreen(std::clamp(sinceTick, 0.0, 1.0));
-    int32_t w = 0;
-    int32_t h = 0;
-    const uint32_t* pixels = direct ? into.pixels : Rastrum_BufferPixels(&w, &h);
+    const uint32_t* pixels = into.pixels;
+    if (!direct) {
+        int32_t w = 0;
+        int32_t h = 0;
+        pixels = Rastrum_BufferPixels(&w, &h);
+        if (w != 800 || h != 700) {
+            pixels = nullptr;
+        }
+    }
     Rastrum_DrawAside(0);
-    return direct || (w == 800 && h == 700) ? pixels : nullptr;
+    return pixels;
 }
 
 void TraceMessageBox(const char* caption, const char* text)
